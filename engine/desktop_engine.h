@@ -1,0 +1,118 @@
+// The desktop model and switching: which top-level windows are managed, which desktop each is on,
+// moving them all by whole-screen offsets, hiding the windows of the other desktops, and the switch
+// itself. These are the main form's operations, kept apart from its controls: what they need of the
+// form reaches them through IEngineHost.
+//
+// Eight desktops lie in a grid of four columns and two rows of screen-sized cells. A window's desktop
+// is the cell that holds the centre of its rectangle; the positions of the windows are the whole
+// state of the model.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+#include "platform/window_system.h"
+#include "settings/config.h"
+
+namespace mirel {
+
+inline constexpr int kDesktopCount = 8;
+inline constexpr int kGridColumns = 4;
+inline constexpr const char* kHiddenAppsKeyPath = "Software\\Mirel\\Virtual Desktop\\HiddenApps";
+
+// An error with a message for the application's error box.
+class AppError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// What the engine needs of the main form and the rest of the program.
+class IEngineHost {
+ public:
+  virtual ~IEngineHost() = default;
+  virtual Hwnd MainWindow() = 0;         // the main form's window
+  virtual Hwnd ApplicationWindow() = 0;  // the application's hidden top-level window
+  virtual Hwnd OverlayWindow() = 0;      // the name overlay's window; 0 while it does not exist
+  virtual bool Terminating() = 0;        // the event loop has received its quit request
+  virtual void HideOverlay() = 0;        // stop the overlay's timer and hide it
+  // Shows the overlay with `caption`; it activates `target` (0 for none) when it hides.
+  virtual void ShowOverlay(Hwnd target, const std::string& caption) = 0;
+  virtual void InvalidateMainForm() = 0;
+  // Repaints the visual manager at once when the main form is visible on that page.
+  virtual void RepaintVisualManagerIfShowing() = 0;
+};
+
+// One window that the hiding option holds hidden.
+struct THiddenListItem {
+  Hwnd Handle = 0;
+  bool WasForeground = false;
+};
+
+class TDesktopEngine {
+ public:
+  TDesktopEngine(IWindowSystem& ws, IRegistry& registry, TsDeskCFG& config, IEngineHost& host);
+
+  // --- Desktop model ---------------------------------------------------------------------------
+  void RefreshWindowList();
+  int IndexOfHidden(Hwnd window) const;
+  int DesktopOfWindow(Hwnd window);
+  void ShiftWindows(std::int32_t dx, std::int32_t dy);
+  void ApplyHiding(int desktop);
+  void RecordHiddenApp(Hwnd window);
+  void ForgetHiddenApp(Hwnd window);
+  // The hiding option's check box changed. Turning it off gives back at once every window that the
+  // option holds hidden.
+  void HideAppsCBClick(bool checked);
+
+  // --- Switching -------------------------------------------------------------------------------
+  void SwitchToDesktop(std::uint16_t index);
+  void EnsureFocusSlots();
+  void MoveWindowToDesktop(Hwnd window, int desktop);
+  // The tray menu's window commands; `tag` is a window handle or -1 for "This app".
+  void MoveHereClick(std::intptr_t tag);
+  void SwitchToClick(std::intptr_t tag);
+
+  // --- Keeping windows safe across runs ---------------------------------------------------------
+  // Takes back the windows recorded under "HiddenApps" by an earlier run that did not end cleanly.
+  void RecoverHiddenApps();
+  // Shows and enables every window that the hiding option holds hidden (at shut-down).
+  void ReleaseHiddenWindows();
+
+  // --- State -----------------------------------------------------------------------------------
+  const std::vector<Hwnd>& ManagedWindows() const { return managedWindows_; }
+  Hwnd LastForeground() const { return lastForeground_; }
+  std::uint16_t CurrentDesktop() const { return currentDesktop_; }
+  const std::vector<Hwnd>& FocusSlots() const { return focusSlots_; }
+  const std::vector<std::unique_ptr<THiddenListItem>>& HiddenWindows() const {
+    return hiddenWindows_;
+  }
+  TsDeskCFG& Config() { return config_; }
+  IWindowSystem& Windows() { return ws_; }
+
+ private:
+  bool IsOverlay(Hwnd window);
+  // Horizontal and vertical bounds beyond which ShiftWindows leaves a window where it is.
+  void ShiftLimits(Hwnd window, std::int32_t& limitX, std::int32_t& limitY);
+  void HideWindow(Hwnd window);
+  void KeepWindow(Hwnd window, int hiddenIndex);
+  void RemoveEmptyHiddenEntries();
+  void ShowAndForget(Hwnd window);
+  bool Responds(Hwnd window);
+
+  IWindowSystem& ws_;
+  IRegistry& registry_;
+  TsDeskCFG& config_;
+  IEngineHost& host_;
+
+  std::vector<Hwnd> managedWindows_;
+  Hwnd lastForeground_ = 0;
+  std::uint16_t currentDesktop_ = 0;
+  std::vector<Hwnd> focusSlots_;
+  std::vector<std::unique_ptr<THiddenListItem>> hiddenWindows_;
+};
+
+}  // namespace mirel

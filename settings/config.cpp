@@ -1,0 +1,7 @@
+#include "settings/config.h"
+
+namespace mirel {
+
+TsDeskCFG DeskCFG;
+
+}  // namespace mirel
