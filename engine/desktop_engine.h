@@ -12,6 +12,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/registry.h"
@@ -50,6 +51,9 @@ class IEngineHost {
 struct THiddenListItem {
   Hwnd Handle = 0;
   bool WasForeground = false;
+  // The window accepted input when the program first hid it: only then is it enabled again, so an
+  // application's own disabled window (the owner of a modal dialog) stays disabled.
+  bool WasEnabled = true;
 };
 
 class TDesktopEngine {
@@ -99,9 +103,9 @@ class TDesktopEngine {
   void ShiftLimits(Hwnd window, std::int32_t& limitX, std::int32_t& limitY);
   void HideWindow(Hwnd window);
   void KeepWindow(Hwnd window, int hiddenIndex);
+  void AddHiddenEntry(Hwnd window, bool wasForeground, bool wasEnabled);
   void RemoveEmptyHiddenEntries();
-  void ShowAndForget(Hwnd window);
-  bool Responds(Hwnd window);
+  void ShowAndForget(const THiddenListItem& entry);
 
   IWindowSystem& ws_;
   IRegistry& registry_;
@@ -113,6 +117,8 @@ class TDesktopEngine {
   std::uint16_t currentDesktop_ = 0;
   std::vector<Hwnd> focusSlots_;
   std::vector<std::unique_ptr<THiddenListItem>> hiddenWindows_;
+  // Handle -> index of its entry in hiddenWindows_; a window has at most one entry.
+  std::unordered_map<Hwnd, std::size_t> hiddenIndex_;
 };
 
 }  // namespace mirel

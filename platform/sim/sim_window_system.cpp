@@ -203,6 +203,7 @@ void SimWindowSystem::Show(SimWindow& w, int command) {
 }
 
 bool SimWindowSystem::ShowWindow(Hwnd window, int command) {
+  if (OnShowWindow) OnShowWindow(window);
   SimWindow* w = Find(window);
   if (!w) return false;
   const bool wasVisible = w->visible;

@@ -61,6 +61,8 @@ class SimWindowSystem : public IWindowSystem {
   void SetScreenSize(int width, int height) { screen_ = {width, height}; }
   void FailBeginDefer(bool fail) { failBeginDefer_ = fail; }
   void SetForeground(Hwnd window) { foreground_ = window; }
+  // Called at every ShowWindow, before it acts: lets a test close windows in the middle of a pass.
+  std::function<void(Hwnd)> OnShowWindow;
   // Registers a hot key as another program would.
   bool RegisterForeignHotKey(std::uint32_t modifiers, std::uint32_t vk);
 

@@ -1,0 +1,367 @@
+#include "engine/desktop_engine.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+
+#include "engine/win2tree.h"
+
+namespace mirel {
+
+namespace {
+
+constexpr const char* kProgramManager = "Program Manager";
+// Windows whose left or top lies this far out (or further) are parked by their application and
+// never moved. Wider screens push the bound out so that every cell of the grid stays reachable;
+// it never reaches the iconic position -32000.
+constexpr std::int32_t kParkingBound = 10000;
+constexpr std::int32_t kIconicBound = 32000;
+
+bool IsIconicOrMaximized(std::uint32_t showCmd) {
+  return showCmd == sw::kShowMinimized || showCmd == sw::kShowMaximized ||
+         showCmd == sw::kMinimize || showCmd == sw::kShowMinNoActive;
+}
+
+std::string HandleValueName(Hwnd window) { return std::to_string(window); }
+
+// A value name written by RecordHiddenApp: an unsigned decimal handle without leading zeros.
+bool ParseHandleValueName(const std::string& name, Hwnd& window) {
+  if (name.empty() || (name.size() > 1 && name[0] == '0')) return false;
+  const char* end = name.data() + name.size();
+  auto [ptr, ec] = std::from_chars(name.data(), end, window);
+  return ec == std::errc() && ptr == end && window != 0;
+}
+
+std::string RegText(const RegValue& value) {
+  std::string text(value.data.begin(), value.data.end());
+  const std::size_t zero = text.find('\0');
+  if (zero != std::string::npos) text.resize(zero);
+  return text;
+}
+
+}  // namespace
+
+TDesktopEngine::TDesktopEngine(IWindowSystem& ws, IRegistry& registry, TsDeskCFG& config,
+                               IEngineHost& host)
+    : ws_(ws), registry_(registry), config_(config), host_(host) {}
+
+// ------------------------------------------------------------------------------------------------
+// Desktop model
+// ------------------------------------------------------------------------------------------------
+
+bool TDesktopEngine::IsOverlay(Hwnd window) {
+  const Hwnd overlay = host_.OverlayWindow();
+  return overlay != 0 && !host_.Terminating() && window == overlay;
+}
+
+void TDesktopEngine::RefreshWindowList() {
+  managedWindows_.clear();
+  lastForeground_ = ws_.GetForegroundWindow();
+  const Hwnd mainWindow = host_.MainWindow();
+  const Hwnd appWindow = host_.ApplicationWindow();
+  for (Hwnd window : ws_.WindowsInZOrder()) {
+    if (window == mainWindow || window == appWindow) continue;
+    if (IsOverlay(window)) continue;
+    if (!ws_.IsWindowVisible(window) && IndexOfHidden(window) < 0) continue;
+    const std::string title = GetWindowTitle(ws_, window);
+    if (title.empty() || title == kProgramManager) continue;
+    managedWindows_.push_back(window);
+  }
+}
+
+int TDesktopEngine::IndexOfHidden(Hwnd window) const {
+  if (!config_.HideApps) return -1;
+  const auto it = hiddenIndex_.find(window);
+  return it == hiddenIndex_.end() ? -1 : static_cast<int>(it->second);
+}
+
+void TDesktopEngine::AddHiddenEntry(Hwnd window, bool wasForeground, bool wasEnabled) {
+  hiddenIndex_.emplace(window, hiddenWindows_.size());
+  hiddenWindows_.push_back(
+      std::make_unique<THiddenListItem>(THiddenListItem{window, wasForeground, wasEnabled}));
+}
+
+int TDesktopEngine::DesktopOfWindow(Hwnd window) {
+  Rect r;
+  ws_.GetWindowRect(window, r);
+  const Size screen = ws_.ScreenSize();
+  if (screen.cx <= 0 || screen.cy <= 0) return currentDesktop_;
+  // 64-bit sums: a far-off window must not overflow. Division truncates toward zero.
+  const std::int64_t cx = (static_cast<std::int64_t>(r.left) + r.right) / 2;
+  const std::int64_t cy = (static_cast<std::int64_t>(r.top) + r.bottom) / 2;
+  const std::int64_t column = (cx + std::int64_t{screen.cx} * (currentDesktop_ & 3)) / screen.cx;
+  const std::int64_t row = (cy + std::int64_t{screen.cy} * (currentDesktop_ >> 2)) / screen.cy;
+  return static_cast<int>(std::clamp<std::int64_t>(column + 4 * row, -0x7FFFFFFF, 0x7FFFFFFF));
+}
+
+void TDesktopEngine::ShiftLimits(Hwnd window, std::int32_t& limitX, std::int32_t& limitY) {
+  Placement placement;
+  ws_.GetWindowPlacement(window, placement);
+  if (placement.ptMinPosition.x > -kParkingBound) {
+    const Size screen = ws_.ScreenSize();
+    limitX = -std::min(std::max(kParkingBound, 4 * screen.cx), kIconicBound);
+    limitY = -std::min(std::max(kParkingBound, 2 * screen.cy), kIconicBound);
+  } else {
+    limitX = placement.ptMinPosition.x;
+    limitY = placement.ptMinPosition.y;
+  }
+}
+
+void TDesktopEngine::ShiftWindows(std::int32_t dx, std::int32_t dy) {
+  RefreshWindowList();
+  if (managedWindows_.empty()) return;
+
+  struct Move {
+    Hwnd window;
+    Rect rect;
+  };
+  std::vector<Move> moves;
+  moves.reserve(managedWindows_.size());
+  for (Hwnd window : managedWindows_) {
+    ws_.ShowWindow(window, sw::kShowNormal);
+    Rect r;
+    ws_.GetWindowRect(window, r);
+    std::int32_t limitX = 0;
+    std::int32_t limitY = 0;
+    ShiftLimits(window, limitX, limitY);
+    if (std::abs(std::int64_t{r.left}) < std::abs(std::int64_t{limitX}) &&
+        std::abs(std::int64_t{r.top}) < std::abs(std::int64_t{limitY})) {
+      moves.push_back({window, r});
+    }
+  }
+
+  // All moves land in one batch. A window that closes meanwhile makes DeferWindowPos give up the
+  // whole batch; then the batch is built again without it, so the others still move together.
+  while (true) {
+    DeferBatch batch = ws_.BeginDeferWindowPos(static_cast<int>(managedWindows_.size()) - 1);
+    if (batch == 0) return;
+    std::size_t failed = moves.size();
+    for (std::size_t i = 0; i < moves.size() && batch != 0; ++i) {
+      const Move& m = moves[i];
+      batch = ws_.DeferWindowPos(batch, m.window, kHwndBottom, m.rect.left + dx, m.rect.top + dy,
+                                 m.rect.Width(), m.rect.Height(), kSwpNoZOrder | kSwpNoActivate);
+      if (batch == 0) failed = i;
+    }
+    if (batch != 0) {
+      ws_.EndDeferWindowPos(batch);
+      return;
+    }
+    moves.erase(moves.begin() + static_cast<std::ptrdiff_t>(failed));
+  }
+}
+
+void TDesktopEngine::ApplyHiding(int desktop) {
+  for (auto it = managedWindows_.rbegin(); it != managedWindows_.rend(); ++it) {
+    const Hwnd window = *it;
+    Placement placement;
+    ws_.GetWindowPlacement(window, placement);
+    const bool keep = IsIconicOrMaximized(placement.showCmd) ||
+                      DesktopOfWindow(window) == desktop || IsOverlay(window) ||
+                      (config_.StickyWindows && config_.StickyWindows->IsSticky(ws_, window));
+    const int hiddenIndex = IndexOfHidden(window);
+    if (keep) {
+      KeepWindow(window, hiddenIndex);
+    } else {
+      // A window hidden by an earlier pass keeps its one entry; only WasForeground is refreshed.
+      if (hiddenIndex >= 0) {
+        hiddenWindows_[static_cast<std::size_t>(hiddenIndex)]->WasForeground =
+            lastForeground_ == window;
+      } else {
+        AddHiddenEntry(window, lastForeground_ == window, ws_.IsWindowEnabled(window));
+      }
+      HideWindow(window);
+    }
+  }
+  RemoveEmptyHiddenEntries();
+}
+
+void TDesktopEngine::HideWindow(Hwnd window) {
+  RecordHiddenApp(window);
+  ws_.EnableWindow(window, false);
+  ws_.ShowWindow(window, sw::kHide);
+}
+
+void TDesktopEngine::KeepWindow(Hwnd window, int hiddenIndex) {
+  ForgetHiddenApp(window);
+  ws_.ShowWindow(window, sw::kRestore);
+  if (hiddenIndex < 0) return;
+  // Only what the program disabled is enabled: an application may have disabled its own window
+  // on purpose (the owner of a modal dialog).
+  auto& entry = hiddenWindows_[static_cast<std::size_t>(hiddenIndex)];
+  if (entry->WasEnabled) ws_.EnableWindow(window, true);
+  if (config_.ActivateRestored && entry->WasForeground) ws_.SetForegroundWindow(window);
+  hiddenIndex_.erase(window);
+  entry.reset();
+}
+
+void TDesktopEngine::RemoveEmptyHiddenEntries() {
+  hiddenWindows_.erase(std::remove(hiddenWindows_.begin(), hiddenWindows_.end(), nullptr),
+                       hiddenWindows_.end());
+  hiddenIndex_.clear();
+  for (std::size_t i = 0; i < hiddenWindows_.size(); ++i) {
+    hiddenIndex_.emplace(hiddenWindows_[i]->Handle, i);
+  }
+}
+
+void TDesktopEngine::RecordHiddenApp(Hwnd window) {
+  ScopedRegKey key = OpenScopedKey(registry_, registry_.CurrentUser(), kHiddenAppsKeyPath, true);
+  if (!key) throw AppError(std::string("Cannot create key : ") + kHiddenAppsKeyPath);
+  registry_.SetString(key.get(), HandleValueName(window), GetWindowTitle(ws_, window));
+}
+
+void TDesktopEngine::ForgetHiddenApp(Hwnd window) {
+  ScopedRegKey key = OpenScopedKey(registry_, registry_.CurrentUser(), kHiddenAppsKeyPath, true);
+  if (key) registry_.DeleteValue(key.get(), HandleValueName(window));
+}
+
+void TDesktopEngine::HideAppsCBClick(bool checked) {
+  config_.HideApps = checked;
+  if (!checked) ReleaseHiddenWindows();
+}
+
+// ------------------------------------------------------------------------------------------------
+// Keeping windows safe across runs
+// ------------------------------------------------------------------------------------------------
+
+void TDesktopEngine::ShowAndForget(const THiddenListItem& entry) {
+  ws_.ShowWindow(entry.Handle, sw::kShowNa);
+  if (entry.WasEnabled) ws_.EnableWindow(entry.Handle, true);
+  ForgetHiddenApp(entry.Handle);
+}
+
+void TDesktopEngine::ReleaseHiddenWindows() {
+  std::vector<std::unique_ptr<THiddenListItem>> held;
+  held.swap(hiddenWindows_);
+  hiddenIndex_.clear();
+  for (const auto& entry : held) {
+    if (entry) ShowAndForget(*entry);
+  }
+}
+
+void TDesktopEngine::RecoverHiddenApps() {
+  ScopedRegKey key = OpenScopedKey(registry_, registry_.CurrentUser(), kHiddenAppsKeyPath, false);
+  if (!key) return;
+  for (const std::string& name : registry_.ValueNames(key.get())) {
+    Hwnd window = 0;
+    RegValue value;
+    const bool recorded = ParseHandleValueName(name, window) &&
+                          registry_.QueryValue(key.get(), name, value) == RegRead::kOk &&
+                          (value.type == kRegSz || value.type == kRegExpandSz);
+    // Only the very window that was recorded is touched: same handle, same title.
+    if (!recorded || !ws_.IsWindow(window) || GetWindowTitle(ws_, window) != RegText(value)) {
+      registry_.DeleteValue(key.get(), name);
+      continue;
+    }
+    if (!ws_.IsWindowVisible(window)) {
+      if (config_.HideApps && IndexOfHidden(window) < 0) {
+        AddHiddenEntry(window, false, true);
+        continue;
+      }
+      ws_.ShowWindow(window, sw::kShowNa);
+    }
+    ws_.EnableWindow(window, true);
+    registry_.DeleteValue(key.get(), name);
+  }
+  key.Reset();
+  RefreshWindowList();
+}
+
+// ------------------------------------------------------------------------------------------------
+// Switching
+// ------------------------------------------------------------------------------------------------
+
+void TDesktopEngine::EnsureFocusSlots() {
+  if (focusSlots_.size() == kDesktopCount) return;
+  focusSlots_.assign(kDesktopCount, 0);
+}
+
+void TDesktopEngine::SwitchToDesktop(std::uint16_t index) {
+  if (index >= kDesktopCount) return;
+  const bool terminating = host_.Terminating();
+  Hwnd target = 0;
+  if (index != currentDesktop_) {
+    const Size screen = ws_.ScreenSize();
+    const std::int32_t dx = screen.cx * ((currentDesktop_ & 3) - (index & 3));
+    const std::int32_t dy = screen.cy * ((currentDesktop_ >> 2) - (index >> 2));
+    if (!terminating) {
+      EnsureFocusSlots();
+      if (currentDesktop_ < focusSlots_.size() && index < focusSlots_.size()) {
+        focusSlots_[currentDesktop_] = ws_.GetForegroundWindow();
+        target = focusSlots_[index];
+      }
+    }
+    if (host_.OverlayWindow() != 0) host_.HideOverlay();
+    ShiftWindows(dx, dy);
+    currentDesktop_ = index;
+    if (config_.HideApps) ApplyHiding(index);
+    host_.InvalidateMainForm();
+  }
+
+  if (!terminating && index < focusSlots_.size()) {
+    if (!ws_.IsWindow(target) || target == host_.MainWindow()) {
+      // The topmost managed window of the desktop now on screen, if there is one.
+      for (Hwnd window : managedWindows_) {
+        if (DesktopOfWindow(window) == currentDesktop_ && !IsOverlay(window)) {
+          target = window;
+          break;
+        }
+      }
+    }
+    if (ws_.IsWindow(target)) {
+      ws_.SetForegroundWindow(host_.MainWindow());
+      ws_.SetForegroundWindow(target);
+    }
+  }
+
+  if (!terminating) {
+    host_.ShowOverlay(target, "Desktop " + std::to_string(currentDesktop_ + 1));
+  }
+  host_.RepaintVisualManagerIfShowing();
+}
+
+void TDesktopEngine::MoveWindowToDesktop(Hwnd window, int desktop) {
+  const Size screen = ws_.ScreenSize();
+  if (screen.cx <= 0 || screen.cy <= 0) return;
+  Rect r;
+  ws_.GetWindowRect(window, r);
+  std::int64_t left = std::int64_t{r.left} + 5;
+  std::int64_t top = std::int64_t{r.top} + 5;
+  const int columnDelta = (desktop & 3) - (currentDesktop_ & 3);
+  const int rowDelta = (desktop >> 2) - (currentDesktop_ >> 2);
+  // A window hanging off the left or top edge by no more than 0.6 of the screen keeps its overhang.
+  const double bandX = 0.6 * screen.cx;
+  const double bandY = 0.6 * screen.cy;
+  while (left < 0 && static_cast<double>(-left) > bandX) left += screen.cx;
+  const std::int64_t x0 = left % screen.cx - 5;
+  while (top < 0 && static_cast<double>(-top) > bandY) top += screen.cy;
+  const std::int64_t y0 = top % screen.cy - 5;
+  ws_.GetWindowRect(window, r);
+  ws_.MoveWindow(window, static_cast<int>(std::int64_t{screen.cx} * columnDelta + x0),
+                 static_cast<int>(std::int64_t{screen.cy} * rowDelta + y0), r.Width(), r.Height(),
+                 true);
+}
+
+void TDesktopEngine::MoveHereClick(std::intptr_t tag) {
+  if (tag != -1) {
+    const Hwnd window = static_cast<Hwnd>(tag);
+    MoveWindowToDesktop(window, currentDesktop_);
+    ws_.SetForegroundWindow(window);
+  }
+  if (config_.HideApps) ApplyHiding(currentDesktop_);
+}
+
+void TDesktopEngine::SwitchToClick(std::intptr_t tag) {
+  if (tag == -1) return;
+  const Hwnd window = static_cast<Hwnd>(tag);
+  const int desktop = DesktopOfWindow(window);
+  if (desktop >= 0 && desktop < kDesktopCount) {
+    SwitchToDesktop(static_cast<std::uint16_t>(desktop));
+  } else {
+    // Outside the grid there is no desktop to go to: bring the window here instead.
+    MoveWindowToDesktop(window, currentDesktop_);
+  }
+  ws_.SetForegroundWindow(window);
+  if (config_.HideApps) ApplyHiding(currentDesktop_);
+}
+
+}  // namespace mirel

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include "tests/engine_fixture.h"
+
+namespace mirel::test {
+namespace {
+
+class Switching : public ::testing::Test, public EngineTest {};
+
+TEST_F(Switching, OffsetsFollowTheGrid) {
+  const Hwnd a = WindowOn(0, "A");
+  const Hwnd b = WindowOn(1, "B");
+  engine.SwitchToDesktop(2);  // desktop 3: DX = -2W
+  EXPECT_EQ(RectOf(a), (Rect{100 - 2 * W, 100, 400 - 2 * W, 300}));
+  EXPECT_EQ(RectOf(b).left, 100 - W);
+  engine.SwitchToDesktop(5);  // desktop 6 from 3: DX = +W, DY = -H
+  EXPECT_EQ(RectOf(a), (Rect{100 - W, 100 - H, 400 - W, 300 - H}));
+  EXPECT_EQ(engine.CurrentDesktop(), 5);
+  EXPECT_EQ(ws.BatchesEnded(), 2);
+  EXPECT_EQ(ws.MovesOutsideBatch(), 0);
+  EXPECT_EQ(host.overlayHides, 2);
+  EXPECT_EQ(host.overlayShows.back().caption, "Desktop 6");
+  EXPECT_EQ(host.visualRepaints, 2);
+}
+
+TEST_F(Switching, TheDesktopOnScreenMovesNothingButActivatesItsTopmostWindow) {
+  const Hwnd top = WindowOn(0, "Top");
+  WindowOn(0, "Below");
+  // Before any real switch there are no focus slots, so nothing is activated.
+  engine.SwitchToDesktop(0);
+  EXPECT_TRUE(ws.ForegroundRequests().empty());
+  EXPECT_EQ(host.overlayShows.back().caption, "Desktop 1");
+  EXPECT_EQ(host.overlayShows.back().target, 0u);
+  EXPECT_EQ(host.overlayHides, 0);
+
+  engine.SwitchToDesktop(1);
+  engine.SwitchToDesktop(0);
+  ws.ClearLog();
+  ws.SetForeground(0);
+  engine.SwitchToDesktop(0);
+  EXPECT_EQ(ws.BatchesEnded(), 0);
+  EXPECT_EQ(RectOf(top).left, 100);
+  EXPECT_EQ(ws.ForegroundRequests(), (std::vector<Hwnd>{host.mainWindow, top}));
+  EXPECT_EQ(host.overlayShows.back().target, top);
+}
+
+TEST_F(Switching, EachDesktopRemembersItsActiveWindow) {
+  const Hwnd top = WindowOn(0, "Top");
+  const Hwnd active = WindowOn(0, "Active");
+  WindowOn(1, "Two");
+  ws.SetForeground(active);
+  engine.SwitchToDesktop(1);
+  EXPECT_EQ(engine.FocusSlots()[0], active);
+  ws.ClearLog();
+  engine.SwitchToDesktop(0);
+  EXPECT_EQ(ws.ForegroundRequests().back(), active);
+
+  // Once the remembered window has closed, the topmost window of the desktop takes its place.
+  ws.SetForeground(active);
+  engine.SwitchToDesktop(1);
+  ws.Destroy(active);
+  ws.ClearLog();
+  engine.SwitchToDesktop(0);
+  EXPECT_EQ(ws.ForegroundRequests().back(), top);
+}
+
+TEST_F(Switching, ASlotNamingTheMainWindowFallsBackToTheTopmostWindow) {
+  const Hwnd top = WindowOn(1, "Top of two");
+  ws.Window(host.mainWindow).visible = true;
+  ws.SetForeground(host.mainWindow);
+  engine.SwitchToDesktop(1);
+  engine.SwitchToDesktop(0);
+  ws.ClearLog();
+  ws.SetForeground(host.mainWindow);
+  engine.SwitchToDesktop(1);
+  EXPECT_EQ(ws.ForegroundRequests().back(), top);
+}
+
+TEST_F(Switching, ShutdownSwitchTouchesNoSlotNoWindowAndNoOverlay) {
+  const Hwnd a = WindowOn(0, "A");
+  engine.SwitchToDesktop(2);
+  const auto slots = engine.FocusSlots();
+  const std::size_t shows = host.overlayShows.size();
+  ws.ClearLog();
+  host.terminating = true;
+  ws.SetForeground(a);
+  engine.SwitchToDesktop(0);
+  EXPECT_EQ(RectOf(a).left, 100);
+  EXPECT_EQ(engine.FocusSlots(), slots);
+  EXPECT_TRUE(ws.ForegroundRequests().empty());
+  EXPECT_EQ(host.overlayShows.size(), shows);
+}
+
+TEST_F(Switching, IndexesBeyondTheGridAreRefused) {
+  const Hwnd a = WindowOn(0, "A");
+  engine.SwitchToDesktop(8);
+  engine.SwitchToDesktop(0xFFFF);
+  EXPECT_EQ(engine.CurrentDesktop(), 0);
+  EXPECT_EQ(RectOf(a).left, 100);
+}
+
+TEST_F(Switching, MoveHereKeepsThePositionInsideTheCell) {
+  const Hwnd right = ws.AddWindow("Right", {2100, 50, 2400, 250});
+  const Hwnd overhang = ws.AddWindow("Overhang", {-4, 10, 296, 210});
+  const Hwnd farLeft = ws.AddWindow("FarLeft", {-1500, 10, -1200, 210});
+  const Hwnd below = ws.AddWindow("Below", {30, 768 + 40, 330, 768 + 240});
+  for (Hwnd w : {right, overhang, farLeft, below}) engine.MoveHereClick(static_cast<std::intptr_t>(w));
+  EXPECT_EQ(RectOf(right), (Rect{52, 50, 352, 250}));
+  EXPECT_EQ(RectOf(overhang).left, -4);
+  EXPECT_EQ(RectOf(farLeft).left, -476);
+  EXPECT_EQ(RectOf(below), (Rect{30, 40, 330, 240}));
+  EXPECT_EQ(ws.ForegroundRequests().back(), below);
+}
+
+TEST_F(Switching, MoveWindowToDesktopLandsInTheCellRelativeToTheScreen) {
+  const Hwnd a = WindowOn(0, "A");
+  engine.SwitchToDesktop(1);
+  engine.MoveWindowToDesktop(a, 6);  // column 2, row 1, seen from column 1 row 0
+  EXPECT_EQ(RectOf(a), (Rect{100 + W, 100 + H, 400 + W, 300 + H}));
+  EXPECT_EQ(engine.DesktopOfWindow(a), 6);
+}
+
+TEST_F(Switching, ThisAppInMoveHereMovesNothing) {
+  const Hwnd a = ws.AddWindow("A", {2100, 50, 2400, 250});
+  engine.MoveHereClick(-1);
+  EXPECT_EQ(RectOf(a).left, 2100);
+  EXPECT_TRUE(ws.ForegroundRequests().empty());
+}
+
+TEST_F(Switching, MoveHereWithHidingShowsTheWindowItBroughtIn) {
+  config.HideApps = true;
+  const Hwnd two = WindowOn(1, "Two");
+  engine.SwitchToDesktop(0);
+  engine.SwitchToDesktop(2);
+  engine.SwitchToDesktop(0);
+  ASSERT_FALSE(ws.IsWindowVisible(two));
+  engine.MoveHereClick(static_cast<std::intptr_t>(two));
+  EXPECT_TRUE(ws.IsWindowVisible(two));
+  EXPECT_TRUE(ws.IsWindowEnabled(two));
+  EXPECT_FALSE(HiddenAppsHas(two));
+  EXPECT_EQ(RectOf(two).left, 100);
+}
+
+TEST_F(Switching, SwitchToGoesToTheWindowsDesktopAndActivatesIt) {
+  const Hwnd four = WindowOn(3, "Four");
+  engine.SwitchToClick(static_cast<std::intptr_t>(four));
+  EXPECT_EQ(engine.CurrentDesktop(), 3);
+  EXPECT_EQ(RectOf(four).left, 100);
+  EXPECT_EQ(ws.ForegroundRequests().back(), four);
+}
+
+TEST_F(Switching, SwitchToAWindowOutsideTheGridBringsItHereInstead) {
+  const Hwnd lost = ws.AddWindow("Lost", {-3 * W + 10, 20, -3 * W + 310, 220});
+  engine.SwitchToClick(static_cast<std::intptr_t>(lost));
+  EXPECT_EQ(engine.CurrentDesktop(), 0);
+  EXPECT_EQ(engine.DesktopOfWindow(lost), 0);
+  EXPECT_EQ(ws.ForegroundRequests().back(), lost);
+}
+
+}  // namespace
+}  // namespace mirel::test
