@@ -19,9 +19,6 @@ inline constexpr const char* kStickyPropFormClass = "TfStickyProp";
 inline constexpr const char* kProgramKeyPath = "Software\\Mirel\\Virtual Desktop";
 inline constexpr const char* kOptionsKeyPath = "Software\\Mirel\\Virtual Desktop\\Options";
 
-// The tray icons' callback message.
-inline constexpr unsigned kTrayCallbackMessage = 0x800;
-
 // Hot-key ids of desktops 1..8 on the main form's window.
 inline constexpr int kFirstHotKeyId = 205;
 

@@ -1,0 +1,106 @@
+#include "app/win32/application.h"
+
+#include "app/app_names.h"
+#include "app/win32/resource.h"
+
+namespace mirel::win32 {
+
+namespace {
+
+TApplication* gApplication = nullptr;
+
+}  // namespace
+
+TApplication* Application() { return gApplication; }
+
+TApplication::TApplication(HINSTANCE instance) : instance_(instance), title_(kAppTitle) {
+  gApplication = this;
+  icon_ = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 0,
+                                          0, LR_DEFAULTSIZE | LR_SHARED));
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = &TApplication::WindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = icon_;
+  wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+  wc.lpszClassName = kApplicationWindowClass;
+  ::RegisterClassExA(&wc);
+  // A real top-level window, so that it receives broadcasts such as "TaskbarCreated"; it stays
+  // hidden and zero-sized.
+  window_.Reset(::CreateWindowExA(0, kApplicationWindowClass, title_.c_str(),
+                                  WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU |
+                                      WS_MINIMIZEBOX,
+                                  ::GetSystemMetrics(SM_CXSCREEN) / 2,
+                                  ::GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr,
+                                  instance, nullptr));
+}
+
+TApplication::~TApplication() {
+  window_.Reset();
+  gApplication = nullptr;
+}
+
+void TApplication::SetTitle(const std::string& title) {
+  title_ = title;
+  ::SetWindowTextA(window_.get(), title_.c_str());
+}
+
+LRESULT CALLBACK TApplication::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CLOSE:
+      // The application window is not closed from outside; the program ends through "Exit".
+      return 0;
+    case WM_SYSCOMMAND:
+      // The monitor command goes to the system's default handling.
+      return ::DefWindowProcA(window, message, wParam, lParam);
+    default:
+      return ::DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+void TApplication::Dispatch(MSG& message) {
+  if (dialogWindow_ != nullptr && ::IsWindow(dialogWindow_) &&
+      ::IsDialogMessageA(dialogWindow_, &message)) {
+    return;
+  }
+  ::TranslateMessage(&message);
+  ::DispatchMessageA(&message);
+}
+
+void TApplication::Run() {
+  MSG message;
+  while (!terminating_) {
+    const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+      terminating_ = true;
+      break;
+    }
+    Dispatch(message);
+  }
+}
+
+bool TApplication::ProcessMessages() {
+  MSG message;
+  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      terminating_ = true;
+      return false;
+    }
+    Dispatch(message);
+  }
+  return true;
+}
+
+void TApplication::Terminate() { ::PostQuitMessage(0); }
+
+void TApplication::ShowException(const std::string& message) {
+  MessageBox(message, title_, MB_OK | MB_ICONSTOP);
+}
+
+int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
+  HWND owner = ::GetActiveWindow();
+  if (owner == nullptr) owner = window_.get();
+  return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags | MB_SETFOREGROUND);
+}
+
+}  // namespace mirel::win32

@@ -1,0 +1,122 @@
+#include "app/win32/desktop_name_form.h"
+
+#include "app/app_names.h"
+
+namespace mirel::win32 {
+
+namespace {
+
+constexpr UINT_PTR kHideTimer = 1;
+constexpr UINT kHideDelayMs = 700;
+// The overlay is a layered window whose background is this colour key: only the letters show.
+constexpr COLORREF kTransparentKey = RGB(255, 0, 254);
+
+}  // namespace
+
+TfDesktopName::TfDesktopName(TApplication& app, HWND mainWindow)
+    : TForm(app), mainWindow_(mainWindow) {
+  LOGFONTA font{};
+  font.lfHeight = -32;
+  font.lfWeight = FW_BOLD;
+  font.lfCharSet = RUSSIAN_CHARSET;
+  // Smoothed edges would blend with the key colour and fringe the letters.
+  font.lfQuality = NONANTIALIASED_QUALITY;
+  lstrcpynA(font.lfFaceName, "MS Sans Serif", LF_FACESIZE);
+  font_.Reset(::CreateFontIndirectA(&font));
+
+  TFormStyle style;
+  style.className = kOverlayFormClass;
+  style.caption = "fDesktopName";
+  style.style = WS_POPUP;
+  style.exStyle = WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
+  style.clientWidth = 169;
+  style.clientHeight = 59;
+  style.owner = app.Handle();
+  style.background = nullptr;
+  CreateForm(style, TPosition::poDesigned);
+  ::SetLayeredWindowAttributes(Handle(), kTransparentKey, 255, LWA_COLORKEY);
+  caption_ = "fDesktopName";
+}
+
+void TfDesktopName::SetCaption(const std::string& caption) {
+  caption_ = caption;
+  ::SetWindowTextA(Handle(), caption_.c_str());
+  if (Visible()) ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TfDesktopName::Show() {
+  if (Visible()) return;
+  FormShow();
+  ::ShowWindow(Handle(), SW_SHOW);
+  ::SetForegroundWindow(Handle());
+  ::SetTimer(Handle(), kHideTimer, kHideDelayMs, nullptr);
+}
+
+void TfDesktopName::FormShow() {
+  ::Sleep(25);
+  WindowDc dc = GetWindowDc(Handle());
+  SIZE text{};
+  {
+    ScopedSelection select(dc.get(), font_.get());
+    ::GetTextExtentPoint32A(dc.get(), caption_.c_str(), static_cast<int>(caption_.size()), &text);
+  }
+  const int width = text.cx + 20;
+  const int height = text.cy + 15;
+  TextLeft = (width - text.cx) / 2;
+  TextTop = (height - text.cy) / 2;
+  const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  ::SetWindowPos(Handle(), HWND_TOPMOST, left, top, width, height, SWP_NOACTIVATE);
+}
+
+void TfDesktopName::CutShort() {
+  ::KillTimer(Handle(), kHideTimer);
+  Hide();
+}
+
+void TfDesktopName::HideTimerTimer() {
+  ::KillTimer(Handle(), kHideTimer);
+  Hide();
+  if (TargetWindow != nullptr && ::IsWindow(TargetWindow)) {
+    ::SetForegroundWindow(mainWindow_);
+    ::SetForegroundWindow(TargetWindow);
+  }
+}
+
+void TfDesktopName::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = ::BeginPaint(Handle(), &ps);
+  RECT client;
+  ::GetClientRect(Handle(), &client);
+  UniqueBrush key(::CreateSolidBrush(kTransparentKey));
+  ::FillRect(dc, &client, key.get());
+  {
+    ScopedSelection select(dc, font_.get());
+    ::SetBkMode(dc, TRANSPARENT);
+    const int length = static_cast<int>(caption_.size());
+    ::SetTextColor(dc, ::GetSysColor(COLOR_INACTIVECAPTION));
+    ::TextOutA(dc, TextLeft + 2, TextTop + 2, caption_.c_str(), length);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_ACTIVECAPTION));
+    ::TextOutA(dc, TextLeft, TextTop, caption_.c_str(), length);
+  }
+  ::EndPaint(Handle(), &ps);
+}
+
+LRESULT TfDesktopName::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_TIMER:
+      if (wParam == kHideTimer) HideTimerTimer();
+      return 0;
+    case WM_CLOSE:
+      return 0;
+    default:
+      return Default(message, wParam, lParam);
+  }
+}
+
+}  // namespace mirel::win32

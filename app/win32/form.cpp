@@ -1,0 +1,227 @@
+#include "app/win32/form.h"
+
+#include <exception>
+
+namespace mirel::win32 {
+
+namespace {
+
+constexpr const char* kPanelClass = "TPanel";
+
+// Container window: forwards what its children send to their parent up to the top-level form.
+LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_DRAWITEM:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      return ::SendMessageA(::GetAncestor(window, GA_ROOT), message, wParam, lParam);
+    default:
+      return ::DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM param) {
+  auto* list = reinterpret_cast<std::vector<HWND>*>(param);
+  if (::IsWindowVisible(window) && ::IsWindowEnabled(window)) list->push_back(window);
+  return TRUE;
+}
+
+void RegisterPanelClass() {
+  static const bool registered = [] {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &PanelProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kPanelClass;
+    return ::RegisterClassExA(&wc) != 0;
+  }();
+  (void)registered;
+}
+
+}  // namespace
+
+UniqueFont CreateFormFont(bool bold) {
+  LOGFONTA font{};
+  font.lfHeight = -11;
+  font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+  font.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynA(font.lfFaceName, "MS Sans Serif", LF_FACESIZE);
+  return UniqueFont(::CreateFontIndirectA(&font));
+}
+
+HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, int x, int y,
+                   int width, int height, int id, HFONT font, DWORD exStyle) {
+  HWND control = ::CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y,
+                                   width, height, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   ::GetModuleHandleA(nullptr), nullptr);
+  if (control != nullptr && font != nullptr) {
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+  return control;
+}
+
+HWND CreatePanel(HWND parent, int x, int y, int width, int height) {
+  RegisterPanelClass();
+  return CreateControl(parent, kPanelClass, "", WS_CLIPCHILDREN | WS_CLIPSIBLINGS, x, y, width,
+                       height, 0, nullptr, WS_EX_CONTROLPARENT);
+}
+
+void TForm::CreateForm(const TFormStyle& style, TPosition position) {
+  position_ = position;
+  owner_ = style.owner;
+  font_ = CreateFormFont(false);
+  boldFont_ = CreateFormFont(true);
+
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  if (!::GetClassInfoExA(app_.Instance(), style.className, &wc)) {
+    wc = WNDCLASSEXA{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &TForm::StaticWndProc;
+    wc.hInstance = app_.Instance();
+    wc.hIcon = app_.ProgramIcon();
+    wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    wc.hbrBackground = style.background;
+    wc.lpszClassName = style.className;
+    ::RegisterClassExA(&wc);
+  }
+  RECT frame{0, 0, style.clientWidth, style.clientHeight};
+  ::AdjustWindowRectEx(&frame, style.style, FALSE, style.exStyle);
+  HWND window = ::CreateWindowExA(style.exStyle | WS_EX_CONTROLPARENT, style.className,
+                                  style.caption.c_str(), style.style, 0, 0,
+                                  frame.right - frame.left, frame.bottom - frame.top, style.owner,
+                                  nullptr, app_.Instance(), this);
+  window_.Reset(window);
+}
+
+LRESULT CALLBACK TForm::StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  TForm* form = nullptr;
+  if (message == WM_NCCREATE) {
+    form = static_cast<TForm*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+  } else {
+    form = reinterpret_cast<TForm*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+  }
+  if (form == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    (void)form->window_.Release();
+    return ::DefWindowProcA(window, message, wParam, lParam);
+  }
+  // No C++ exception may unwind through user32: report it here and go on.
+  try {
+    if (!form->window_) {
+      // Messages sent during CreateWindowEx: answer them without the form's handlers, which
+      // expect a finished window.
+      return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+    return form->BaseHandleMessage(message, wParam, lParam);
+  } catch (const std::exception& error) {
+    if (TApplication* app = Application()) app->ShowException(error.what());
+  } catch (...) {
+    if (TApplication* app = Application()) app->ShowException("Unexpected error");
+  }
+  return 0;
+}
+
+LRESULT TForm::BaseHandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CTLCOLORSTATIC: {
+      const HWND control = reinterpret_cast<HWND>(lParam);
+      for (HWND label : highlightLabels_) {
+        if (label == control) {
+          const HDC dc = reinterpret_cast<HDC>(wParam);
+          ::SetTextColor(dc, ::GetSysColor(COLOR_MENUHILIGHT));
+          ::SetBkMode(dc, TRANSPARENT);
+          return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+        }
+      }
+      break;
+    }
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) app_.SetDialogWindow(window_.get());
+      break;
+    default:
+      break;
+  }
+  return HandleMessage(message, wParam, lParam);
+}
+
+LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+        SetModalResult(LOWORD(wParam));
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      SetModalResult(mrCancel);
+      return 0;
+    default:
+      break;
+  }
+  return Default(message, wParam, lParam);
+}
+
+void TForm::Centre() {
+  RECT frame;
+  ::GetWindowRect(window_.get(), &frame);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  RECT area{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  if (position_ == TPosition::poOwnerFormCenter && owner_ != nullptr &&
+      ::IsWindowVisible(owner_)) {
+    ::GetWindowRect(owner_, &area);
+  }
+  const int x = area.left + (area.right - area.left - width) / 2;
+  const int y = area.top + (area.bottom - area.top - height) / 2;
+  ::SetWindowPos(window_.get(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::Show() {
+  FormShow();
+  if (position_ != TPosition::poDesigned) Centre();
+  ::ShowWindow(window_.get(), SW_SHOW);
+}
+
+void TForm::Hide() { ::ShowWindow(window_.get(), SW_HIDE); }
+
+int TForm::ShowModal() {
+  modalResult_ = mrNone;
+  // The program's other windows take no input while the form is up.
+  std::vector<HWND> disabled;
+  ::EnumThreadWindows(::GetCurrentThreadId(), &CollectEnabledWindow,
+                      reinterpret_cast<LPARAM>(&disabled));
+  for (HWND window : disabled) ::EnableWindow(window, FALSE);
+  const HWND previousDialog = app_.DialogWindow();
+  Show();
+  ::SetForegroundWindow(window_.get());
+  app_.SetDialogWindow(window_.get());
+
+  MSG message;
+  while (modalResult_ == mrNone) {
+    const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+      // The quit request belongs to the main event loop: hand it back.
+      ::PostQuitMessage(static_cast<int>(message.wParam));
+      modalResult_ = mrCancel;
+      break;
+    }
+    app_.Dispatch(message);
+  }
+  for (HWND window : disabled) ::EnableWindow(window, TRUE);
+  Hide();
+  app_.SetDialogWindow(previousDialog);
+  return modalResult_;
+}
+
+}  // namespace mirel::win32

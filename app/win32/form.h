@@ -1,0 +1,88 @@
+// A top-level form: one window of a class of its own, bound to its C++ object at WM_NCCREATE, with
+// the form's font, centring, modal showing and the exception boundary of its window procedure.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/win32/application.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/windows_api.h"
+
+namespace mirel::win32 {
+
+inline constexpr int mrNone = 0;
+inline constexpr int mrOk = IDOK;
+inline constexpr int mrCancel = IDCANCEL;
+
+struct TFormStyle {
+  const char* className = nullptr;
+  std::string caption;
+  DWORD style = WS_POPUP | WS_CAPTION;
+  DWORD exStyle = 0;
+  int clientWidth = 0;
+  int clientHeight = 0;
+  HWND owner = nullptr;
+  // Background brush of the class; nullptr for none (the form paints or is layered).
+  HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+};
+
+class TForm {
+ public:
+  explicit TForm(TApplication& app) : app_(app) {}
+  TForm(const TForm&) = delete;
+  TForm& operator=(const TForm&) = delete;
+  virtual ~TForm() = default;
+
+  HWND Handle() const { return window_.get(); }
+  bool Visible() const { return window_ && ::IsWindowVisible(window_.get()); }
+  // Shows the form; forms placed in the middle of the screen are centred at every show.
+  void Show();
+  void Hide();
+  // Shows the form modally: the other windows of the program take no input until it closes, the
+  // event loop goes on. Returns the modal result (mrOk, mrCancel).
+  int ShowModal();
+  void SetModalResult(int result) { modalResult_ = result; }
+  int ModalResult() const { return modalResult_; }
+  HFONT Font() const { return font_.get(); }
+  HFONT BoldFont() const { return boldFont_.get(); }
+
+ protected:
+  enum class TPosition { poDesigned, poScreenCenter, poOwnerFormCenter };
+
+  void CreateForm(const TFormStyle& style, TPosition position);
+  // The form's message handler; the default passes everything to DefWindowProc.
+  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::DefWindowProcA(window_.get(), message, wParam, lParam);
+  }
+  // Called before every show, while the window is still hidden.
+  virtual void FormShow() {}
+  // Labels drawn bold in the menu-highlight colour (the page headers).
+  void AddHighlightLabel(HWND label) { highlightLabels_.push_back(label); }
+  void Centre();
+
+  TApplication& app_;
+
+ private:
+  static LRESULT CALLBACK StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT BaseHandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  UniqueWindow window_;
+  UniqueFont font_;
+  UniqueFont boldFont_;
+  TPosition position_ = TPosition::poDesigned;
+  HWND owner_ = nullptr;
+  int modalResult_ = mrNone;
+  std::vector<HWND> highlightLabels_;
+};
+
+// Creates a child control with the form's font.
+HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, int x, int y,
+                   int width, int height, int id, HFONT font, DWORD exStyle = 0);
+// A plain container that passes its children's notifications on to the form it belongs to.
+HWND CreatePanel(HWND parent, int x, int y, int width, int height);
+// "MS Sans Serif" at 8 points (character height 11 pixels).
+UniqueFont CreateFormFont(bool bold);
+
+}  // namespace mirel::win32

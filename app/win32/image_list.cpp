@@ -1,0 +1,41 @@
+#include "app/win32/image_list.h"
+
+#include "platform/win32/handles.h"
+
+namespace mirel::win32 {
+
+TImageList::TImageList(int width, int height)
+    : list_(::ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 20, 4)),
+      width_(width),
+      height_(height) {}
+
+TImageList::~TImageList() {
+  for (HICON icon : icons_) {
+    if (icon != nullptr) ::DestroyIcon(icon);
+  }
+  if (list_ != nullptr) ::ImageList_Destroy(list_);
+}
+
+int TImageList::AddResourceIcon(HINSTANCE instance, int id) {
+  UniqueIcon icon(static_cast<HICON>(
+      ::LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, width_, height_, LR_DEFAULTCOLOR)));
+  return icon ? ::ImageList_AddIcon(list_, icon.get()) : -1;
+}
+
+int TImageList::AddIcon(HICON icon) { return ::ImageList_AddIcon(list_, icon); }
+
+int TImageList::AddBitmap(HBITMAP bitmap) { return ::ImageList_Add(list_, bitmap, nullptr); }
+
+void TImageList::Delete(int index) { ::ImageList_Remove(list_, index); }
+
+int TImageList::Count() const { return ::ImageList_GetImageCount(list_); }
+
+IconHandle TImageList::IconAt(int index) const {
+  if (index < 0 || index >= Count()) return 0;
+  if (icons_.size() < static_cast<std::size_t>(Count())) icons_.resize(Count(), nullptr);
+  HICON& icon = icons_[static_cast<std::size_t>(index)];
+  if (icon == nullptr) icon = ::ImageList_GetIcon(list_, index, ILD_NORMAL);
+  return reinterpret_cast<IconHandle>(icon);
+}
+
+}  // namespace mirel::win32

@@ -1,0 +1,135 @@
+// The main form: the control panel window with its toolbar and pages, the owner of the tray icons,
+// the tray menu, the hot keys and the desktop engine. Hidden at start; the program lives in the
+// notification area.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "app/actions.h"
+#include "app/win32/form.h"
+#include "app/win32/image_list.h"
+#include "app/win32/menu_popup.h"
+#include "engine/desktop_engine.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_window_system.h"
+#include "settings/hotkeys.h"
+#include "settings/settings_store.h"
+#include "settings/win32/win32_shell_integration.h"
+#include "tray/tray_icon.h"
+
+namespace mirel::win32 {
+
+class TfDesktopName;
+class TAboutForm;
+class TTransparencyForm;
+class TSleepTimerForm;
+
+// Command ids of the toolbar buttons and menu items bound to actions: kActionCommandBase + index.
+inline constexpr int kActionCommandBase = 1000;
+
+class TVirtualDeskForm : public TForm, private IEngineHost {
+ public:
+  explicit TVirtualDeskForm(TApplication& app);
+  ~TVirtualDeskForm() override;
+
+  // The other forms, set once they exist (and cleared before they are destroyed).
+  void SetOverlay(TfDesktopName* overlay) { fDesktopName_ = overlay; }
+  void SetDialogs(TAboutForm* about, TTransparencyForm* transparency, TSleepTimerForm* sleepTimer) {
+    AboutForm_ = about;
+    TransparencyForm_ = transparency;
+    SleepTimerForm_ = sleepTimer;
+  }
+
+  TDesktopEngine& Engine() { return engine_; }
+  const TImageList& IconImageList() const { return IconImageList_; }
+
+  // --- Handlers --------------------------------------------------------------------------------
+  void FormCreate();
+  void FormDestroy();
+  void ControlPanelActionExecute();
+  void HideActionExecute();
+  void ExitActionExecute();
+  void ButtonDeskClick(int n);  // ButtonDesk1Click .. ButtonDesk4Click, n = 1..4
+  void TrayIconClick(int n);    // TrayIcon1Click .. TrayIcon4Click
+  void UpdateTrayIcons(int desktop);
+  void PopupMenu1Popup();
+  void MoveHereClick(const TMenuItem& item);
+  void SwitchToClick(const TMenuItem& item);
+  void HideAppsCBClick();
+  void WMHotKey(WPARAM id);
+  void MonitorOffActionExecute();
+  void HowtouseActionExecute();
+  void AboutActionExecute();
+  void SleepTimerActionExecute();
+  void CloseWindowActionExecute();
+  void MakeTransparentActionExecute();
+  void PageControlChange();
+  void FormActivate();
+
+  // Settings of the controls.
+  void LoadSettings();
+  void SaveSettings();
+  void RegisterHotKeys();
+  void UnregisterHotKeys();
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  // IEngineHost
+  Hwnd MainWindow() override;
+  Hwnd ApplicationWindow() override;
+  Hwnd OverlayWindow() override;
+  bool Terminating() override;
+  void HideOverlay() override;
+  void ShowOverlay(Hwnd target, const std::string& caption) override;
+  void InvalidateMainForm() override;
+  void RepaintVisualManagerIfShowing() override;
+
+  void CreateActions();
+  void CreateToolBar();
+  void CreatePages();
+  HWND CreatePageHeader(int page, int iconImage, const char* caption);
+  void CreateTrayIcons();
+  void BuildTrayPopup();
+  void SyncToolBar();
+  int ActivePage() const;
+  void SelectPage(int page);
+  void OnCommand(int id, int code, HWND control);
+  LRESULT OnNotify(NMHDR& header);
+  // Runs the shut-down steps once: at the end of the event loop, or when the session ends.
+  void ShutDown();
+
+  Win32WindowSystem ws_;
+  Win32Registry registry_;
+  Win32ShellIntegration shell_;
+  TDesktopEngine engine_;
+  TActionList ActionManager1_;
+  TImageList IconImageList_{16, 16};
+  TImageList HeaderImages_{32, 32};
+
+  HWND ActionToolBar1_ = nullptr;
+  HWND PageControl_ = nullptr;
+  std::array<HWND, 4> pages_{};
+  HWND ProgramsTreeView_ = nullptr;
+  HWND DesktopsPaintBox_ = nullptr;
+  HWND AutoStartBox_ = nullptr;
+  HWND HideAppsCB_ = nullptr;
+  std::array<HWND, kHotKeySlotCount> HotkeysDesktop_{};
+
+  std::unique_ptr<ITrayPlatform> trayPlatform_;
+  std::unique_ptr<TMenuPopup> TrayPopup_;
+  TMenuItem* mSwitchTo_ = nullptr;
+  TMenuItem* mMoveHere_ = nullptr;
+  std::array<std::unique_ptr<TTrayIcon>, 4> trayIcons_;  // TrayIcon1 .. TrayIcon4
+
+  TfDesktopName* fDesktopName_ = nullptr;
+  TAboutForm* AboutForm_ = nullptr;
+  TTransparencyForm* TransparencyForm_ = nullptr;
+  TSleepTimerForm* SleepTimerForm_ = nullptr;
+  bool shutDown_ = false;
+};
+
+}  // namespace mirel::win32

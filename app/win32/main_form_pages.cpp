@@ -1,0 +1,124 @@
+// The main form's page control and the pages' common header.
+#include "platform/win32/windows_api.h"
+
+#include <commctrl.h>
+
+#include "app/win32/main_form.h"
+#include "app/win32/resource.h"
+
+namespace mirel::win32 {
+
+namespace {
+
+constexpr int kToolBarHeight = 26;
+constexpr int kHeaderHeight = 49;
+
+struct TPageInfo {
+  const char* caption;
+  const char* header;
+  int picture;  // icon resource of the header's picture
+};
+
+constexpr TPageInfo kPages[4] = {
+    {"Windows Tree", "Desktop manager", IDI_HEADER_WINDOWS_TREE},
+    {"Visual Manager", "Desktop window manager", IDI_HEADER_VISUAL_MANAGER},
+    {"Options", "Mirel Virtual Desktop Options", IDI_HEADER_OPTIONS},
+    {"Hot keys", "Hot keys", IDI_HEADER_HOTKEYS},
+};
+
+}  // namespace
+
+HWND TVirtualDeskForm::CreatePageHeader(int page, int picture, const char* caption) {
+  RECT area;
+  ::GetClientRect(pages_[static_cast<std::size_t>(page)], &area);
+  HWND header = CreatePanel(pages_[static_cast<std::size_t>(page)], 0, 0, area.right, kHeaderHeight);
+  const int image = HeaderImages_.AddResourceIcon(app_.Instance(), picture);
+  HWND pictureBox = CreateControl(header, "STATIC", "", SS_ICON | SS_REALSIZEIMAGE, 8, 8, 32, 32,
+                                  0, nullptr);
+  if (image >= 0) {
+    ::SendMessageA(pictureBox, STM_SETICON,
+                   reinterpret_cast<WPARAM>(HeaderImages_.IconAt(image)), 0);
+  }
+  HWND label = CreateControl(header, "STATIC", caption, SS_LEFT, 56, 16, area.right - 64, 16, 0,
+                             BoldFont());
+  AddHighlightLabel(label);
+  CreateControl(header, "STATIC", "", SS_ETCHEDHORZ, 0, kHeaderHeight - 2, area.right, 2, 0,
+                nullptr);
+  return header;
+}
+
+void TVirtualDeskForm::CreatePages() {
+  RECT client;
+  ::GetClientRect(Handle(), &client);
+  PageControl_ = CreateControl(Handle(), WC_TABCONTROLA, "", WS_CLIPSIBLINGS | WS_TABSTOP, 0,
+                               kToolBarHeight, client.right, client.bottom - kToolBarHeight, 0,
+                               Font());
+  for (int i = 0; i < 4; ++i) {
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<char*>(kPages[i].caption);
+    ::SendMessageA(PageControl_, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+  }
+  // Pages are panels laid over the tab control's display area, above it in Z order.
+  RECT display{0, 0, client.right, client.bottom - kToolBarHeight};
+  ::SendMessageA(PageControl_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+  const int width = display.right - display.left;
+  const int height = display.bottom - display.top;
+  for (int i = 0; i < 4; ++i) {
+    pages_[static_cast<std::size_t>(i)] =
+        CreatePanel(Handle(), display.left, kToolBarHeight + display.top, width, height);
+    ::ShowWindow(pages_[static_cast<std::size_t>(i)], SW_HIDE);
+    CreatePageHeader(i, kPages[i].picture, kPages[i].header);
+  }
+  const int bodyHeight = height - kHeaderHeight;
+
+  // "Windows Tree"
+  ProgramsTreeView_ = CreateControl(pages_[0], WC_TREEVIEWA, "",
+                                    TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
+                                        TVS_SHOWSELALWAYS | WS_TABSTOP,
+                                    0, kHeaderHeight, width, bodyHeight, 0, Font(),
+                                    WS_EX_CLIENTEDGE);
+  ::SendMessageA(ProgramsTreeView_, TVM_SETINDENT, 19, 0);
+
+  // "Visual Manager": the miniature of the desktops is drawn into this panel.
+  DesktopsPaintBox_ = CreatePanel(pages_[1], 0, kHeaderHeight, width, bodyHeight);
+
+  // "Options"
+  AutoStartBox_ = CreateControl(pages_[2], "BUTTON", "Start Mirel Virtual Desktop with windows",
+                                BS_AUTOCHECKBOX | WS_TABSTOP, 16, kHeaderHeight + 16, 300, 17, 0,
+                                Font());
+  HideAppsCB_ = CreateControl(pages_[2], "BUTTON", "Hide other apps from taskbar",
+                              BS_AUTOCHECKBOX | WS_TABSTOP, 16, kHeaderHeight + 40, 300, 17, 0,
+                              Font());
+
+  // "Hot keys": four rows in two columns on the panel below the header.
+  HWND hotKeysPanel = CreatePanel(pages_[3], 0, kHeaderHeight, width, bodyHeight);
+  constexpr int kRows[4] = {14, 46, 78, 110};
+  for (int slot = 0; slot < kHotKeySlotCount; ++slot) {
+    const int column = slot / 4;
+    const int y = kRows[slot % 4];
+    const std::string label = "Deskop " + std::to_string(slot + 1);
+    CreateControl(hotKeysPanel, "STATIC", label.c_str(), SS_LEFT, column ? 248 : 16, y + 2, 52, 13,
+                  0, Font());
+    HotkeysDesktop_[static_cast<std::size_t>(slot)] =
+        CreateControl(hotKeysPanel, HOTKEY_CLASSA, "", WS_TABSTOP, column ? 302 : 70, y, 139, 19,
+                      0, Font(), WS_EX_CLIENTEDGE);
+  }
+}
+
+int TVirtualDeskForm::ActivePage() const {
+  return static_cast<int>(::SendMessageA(PageControl_, TCM_GETCURSEL, 0, 0));
+}
+
+void TVirtualDeskForm::SelectPage(int page) {
+  ::SendMessageA(PageControl_, TCM_SETCURSEL, page, 0);
+  for (int i = 0; i < 4; ++i) {
+    ::ShowWindow(pages_[static_cast<std::size_t>(i)], i == page ? SW_SHOW : SW_HIDE);
+  }
+}
+
+void TVirtualDeskForm::PageControlChange() {}
+
+void TVirtualDeskForm::FormActivate() {}
+
+}  // namespace mirel::win32

@@ -1,0 +1,50 @@
+// The main form's settings: the controls hold them between loading at start and saving at exit.
+#include "platform/win32/windows_api.h"
+
+#include <commctrl.h>
+
+#include "app/win32/main_form.h"
+#include "settings/shortcut.h"
+
+namespace mirel::win32 {
+
+void TVirtualDeskForm::LoadSettings() {
+  TSettings settings;
+  // A value that cannot be read is reported and takes its default; loading goes on.
+  for (const std::string& error : mirel::LoadSettings(registry_, shell_, settings)) {
+    app_.ShowException(error);
+  }
+  ::SendMessageA(AutoStartBox_, BM_SETCHECK, settings.AutoStart ? BST_CHECKED : BST_UNCHECKED, 0);
+  ::SendMessageA(HideAppsCB_, BM_SETCHECK, settings.HideApps ? BST_CHECKED : BST_UNCHECKED, 0);
+  for (std::size_t slot = 0; slot < HotkeysDesktop_.size(); ++slot) {
+    ::SendMessageA(HotkeysDesktop_[slot], HKM_SETHOTKEY,
+                   HotKeyWordFromShortCut(settings.HotKeys[slot]), 0);
+  }
+  DeskCFG.HideApps = settings.HideApps;
+}
+
+void TVirtualDeskForm::SaveSettings() {
+  TSettings settings;
+  settings.AutoStart = ::SendMessageA(AutoStartBox_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  settings.HideApps = ::SendMessageA(HideAppsCB_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  for (std::size_t slot = 0; slot < HotkeysDesktop_.size(); ++slot) {
+    settings.HotKeys[slot] = ShortCutFromHotKeyWord(
+        static_cast<std::uint16_t>(::SendMessageA(HotkeysDesktop_[slot], HKM_GETHOTKEY, 0, 0)));
+  }
+  if (const auto error = mirel::SaveSettings(registry_, shell_, settings)) {
+    app_.ShowException(*error);
+  }
+}
+
+void TVirtualDeskForm::RegisterHotKeys() {
+  THotKeys hotKeys{};
+  for (std::size_t slot = 0; slot < HotkeysDesktop_.size(); ++slot) {
+    hotKeys[slot] = ShortCutFromHotKeyWord(
+        static_cast<std::uint16_t>(::SendMessageA(HotkeysDesktop_[slot], HKM_GETHOTKEY, 0, 0)));
+  }
+  mirel::RegisterHotKeys(ws_, MainWindow(), hotKeys);
+}
+
+void TVirtualDeskForm::UnregisterHotKeys() { mirel::UnregisterHotKeys(ws_, MainWindow()); }
+
+}  // namespace mirel::win32

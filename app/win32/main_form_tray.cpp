@@ -1,0 +1,77 @@
+// The main form's tray icons and tray menu.
+#include "app/win32/main_form.h"
+#include "engine/win2tree.h"
+#include "tray/win32/tray_platform_win32.h"
+
+namespace mirel::win32 {
+
+void TVirtualDeskForm::BuildTrayPopup() {
+  TrayPopup_ = std::make_unique<TMenuPopup>(Handle(), &IconImageList_);
+  TMenuItem& items = TrayPopup_->Items;
+  // Items bound to an action take its caption and image and run it.
+  auto actionItem = [this](TMenuItem& parent, const char* name) {
+    TAction* action = ActionManager1_.Find(name);
+    TMenuItem& item = parent.Add(action->Caption);
+    item.ImageIndex = action->ImageIndex;
+    item.OnClick = [this, action](const TMenuItem&) { ActionManager1_.Execute(*action); };
+    return &item;
+  };
+  actionItem(items, "ControlPanelAction");
+  items.AddSeparator();
+  actionItem(items, "MonitorOffAction");
+  items.AddSeparator();
+  mSwitchTo_ = &items.Add("Switch To");
+  mMoveHere_ = &items.Add("Move here");
+  items.AddSeparator();
+  TMenuItem& help = items.Add("Help");
+  help.ImageIndex = 10;
+  actionItem(help, "HowtouseAction");
+  help.AddSeparator();
+  actionItem(help, "AboutAction");
+  actionItem(items, "ExitAction");
+  TrayPopup_->OnPopup = [this](TPopupMenu&) { PopupMenu1Popup(); };
+}
+
+void TVirtualDeskForm::PopupMenu1Popup() {
+  mSwitchTo_->Clear();
+  mMoveHere_->Clear();
+  auto tree = BuildWindowTree(ws_, [this](Hwnd window) { return engine_.IndexOfHidden(window) >= 0; });
+  FillMenuFromTree(ws_, *tree, *mMoveHere_, false, nullptr,
+                   [this](const TMenuItem& item) { MoveHereClick(item); });
+  FillMenuFromTree(ws_, *tree, *mSwitchTo_, true, nullptr,
+                   [this](const TMenuItem& item) { SwitchToClick(item); });
+  FreeWindowTree(tree);
+}
+
+void TVirtualDeskForm::MoveHereClick(const TMenuItem& item) { engine_.MoveHereClick(item.Tag); }
+
+void TVirtualDeskForm::SwitchToClick(const TMenuItem& item) { engine_.SwitchToClick(item.Tag); }
+
+void TVirtualDeskForm::CreateTrayIcons() {
+  trayPlatform_ = CreateWin32TrayPlatform(
+      [this](const std::string& message) { app_.ShowException(message); });
+  for (int n = 1; n <= 4; ++n) {
+    TTrayIconOwner owner;
+    owner.ApplicationWindow = reinterpret_cast<Hwnd>(app_.Handle());
+    owner.OwnerWindow = reinterpret_cast<Hwnd>(Handle());
+    owner.HasMainForm = [] { return true; };
+    owner.MainFormIsMdiParent = [] { return false; };
+    owner.ActiveControl = [this]() -> Hwnd {
+      HWND focus = ::GetFocus();
+      return (focus != nullptr && ::IsChild(Handle(), focus)) ? reinterpret_cast<Hwnd>(focus) : 0;
+    };
+    owner.HideMainForm = [this] { Hide(); };
+    owner.DontShowMainForm = [this] { app_.SetShowMainForm(false); };
+    owner.ProcessMessages = [this] { app_.ProcessMessages(); };
+    auto icon = std::make_unique<TTrayIcon>(*trayPlatform_, std::move(owner));
+    icon->SetCycleInterval(0);
+    icon->SetIcon(IconImageList_.IconAt(n - 1));
+    icon->PopupMenu = TrayPopup_.get();
+    icon->MinimizeToTray = true;
+    icon->OnClick = [this, n](TTrayIcon&) { TrayIconClick(n); };
+    icon->Loaded();
+    trayIcons_[static_cast<std::size_t>(n - 1)] = std::move(icon);
+  }
+}
+
+}  // namespace mirel::win32

@@ -1,0 +1,72 @@
+#include "app/win32/menu_popup.h"
+
+namespace mirel::win32 {
+
+namespace {
+
+constexpr int kImageSize = 16;
+// Item data of an item with an image: the image index plus this marker.
+constexpr ULONG_PTR kImageDataBase = 0x4D490000;
+
+}  // namespace
+
+UniqueMenu TMenuPopup::Build(const TMenuItem& parent) {
+  UniqueMenu menu(::CreatePopupMenu());
+  for (const auto& child : parent.Items) {
+    const TMenuItem& item = *child;
+    if (item.IsSeparator()) {
+      ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STRING | MIIM_STATE | MIIM_ID;
+    info.dwTypeData = const_cast<char*>(item.Caption.c_str());
+    info.fState = (item.Enabled ? MFS_ENABLED : MFS_DISABLED) | (item.Checked ? MFS_CHECKED : 0);
+    commands_.push_back(&item);
+    info.wID = static_cast<UINT>(commands_.size());
+    if (item.HasSubmenu()) {
+      info.fMask |= MIIM_SUBMENU;
+      info.hSubMenu = Build(item).Release();
+    }
+    if (item.ImageIndex >= 0 && images_ != nullptr) {
+      info.fMask |= MIIM_BITMAP | MIIM_DATA;
+      info.hbmpItem = HBMMENU_CALLBACK;
+      info.dwItemData = kImageDataBase + static_cast<ULONG_PTR>(item.ImageIndex);
+    }
+    ::InsertMenuItemA(menu.get(), ::GetMenuItemCount(menu.get()), TRUE, &info);
+  }
+  return menu;
+}
+
+void TMenuPopup::TrackAt(int x, int y) {
+  commands_.clear();
+  UniqueMenu menu = Build(Items);
+  const UINT chosen = static_cast<UINT>(::TrackPopupMenuEx(
+      menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, owner_, nullptr));
+  menu.Reset();
+  if (chosen == 0 || chosen > commands_.size()) return;
+  const TMenuItem* item = commands_[chosen - 1];
+  commands_.clear();
+  item->Click();
+}
+
+bool TMenuPopup::MeasureItem(MEASUREITEMSTRUCT& measure) {
+  if (measure.CtlType != ODT_MENU || measure.itemData < kImageDataBase) return false;
+  measure.itemWidth = kImageSize;
+  measure.itemHeight = kImageSize;
+  return true;
+}
+
+bool TMenuPopup::DrawItem(const DRAWITEMSTRUCT& draw) const {
+  if (draw.CtlType != ODT_MENU || draw.itemData < kImageDataBase || images_ == nullptr) {
+    return false;
+  }
+  const int image = static_cast<int>(draw.itemData - kImageDataBase);
+  const int x = draw.rcItem.left;
+  const int y = draw.rcItem.top + (draw.rcItem.bottom - draw.rcItem.top - kImageSize) / 2;
+  ::ImageList_Draw(images_->Handle(), image, draw.hDC, x, y, ILD_TRANSPARENT);
+  return true;
+}
+
+}  // namespace mirel::win32

@@ -1,0 +1,40 @@
+// A pop-up menu shown from a menu model (TMenuItem): built into a real menu at each opening,
+// tracked at the pointer, and the chosen item's click handler run once the menu has closed.
+// Item images come from an image list and are drawn by the menu's owner window.
+#pragma once
+
+#include <vector>
+
+#include "app/win32/image_list.h"
+#include "engine/menu_model.h"
+#include "platform/win32/handles.h"
+#include "tray/popup_menu.h"
+
+namespace mirel::win32 {
+
+class TMenuPopup : public TPopupMenu {
+ public:
+  TMenuPopup(HWND owner, const TImageList* images) : owner_(owner), images_(images) {}
+
+  TMenuItem Items;  // the top-level items
+
+  // The owner window forwards WM_MEASUREITEM and WM_DRAWITEM here; true when they were for a
+  // menu image of this menu.
+  static bool MeasureItem(MEASUREITEMSTRUCT& measure);
+  bool DrawItem(const DRAWITEMSTRUCT& draw) const;
+
+ protected:
+  void TrackAt(int x, int y) override;
+  std::size_t ItemCount() const override { return Items.Count(); }
+  bool ItemIsDefault(std::size_t) const override { return false; }
+  void ClickItem(std::size_t index) override { Items[index].Click(); }
+
+ private:
+  UniqueMenu Build(const TMenuItem& parent);
+
+  HWND owner_;
+  const TImageList* images_;
+  std::vector<const TMenuItem*> commands_;  // command id - 1 -> item, valid during one opening
+};
+
+}  // namespace mirel::win32
