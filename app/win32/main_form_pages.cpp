@@ -68,6 +68,9 @@ void TVirtualDeskForm::CreatePages() {
     pages_[static_cast<std::size_t>(i)] =
         CreatePanel(Handle(), display.left, kToolBarHeight + display.top, width, height);
     ::ShowWindow(pages_[static_cast<std::size_t>(i)], SW_HIDE);
+    // New children go to the bottom of the Z order: lift the page above the tab control.
+    ::SetWindowPos(pages_[static_cast<std::size_t>(i)], HWND_TOP, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     CreatePageHeader(i, kPages[i].picture, kPages[i].header);
   }
   const int bodyHeight = height - kHeaderHeight;
