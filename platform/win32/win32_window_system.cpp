@@ -1,0 +1,208 @@
+#include "platform/win32/win32_window_system.h"
+
+#include <exception>
+
+#include "platform/win32/handle_cast.h"
+#include "platform/win32/windows_api.h"
+
+namespace mirel::win32 {
+namespace {
+
+HDWP ToHdwp(DeferBatch batch) { return reinterpret_cast<HDWP>(batch); }
+DeferBatch FromHdwp(HDWP batch) { return reinterpret_cast<DeferBatch>(batch); }
+
+Point FromPoint(const POINT& p) { return {static_cast<std::int32_t>(p.x), static_cast<std::int32_t>(p.y)}; }
+
+Rect FromRect(const RECT& r) {
+  return {static_cast<std::int32_t>(r.left), static_cast<std::int32_t>(r.top),
+          static_cast<std::int32_t>(r.right), static_cast<std::int32_t>(r.bottom)};
+}
+
+// Reads a string the way GetWindowTextA/GetClassNameA fill a buffer of `bufferChars` characters:
+// the returned count is the length.
+template <typename Reader>
+std::string ReadIntoBuffer(int bufferChars, Reader read) {
+  if (bufferChars <= 0) return {};
+  std::string text(static_cast<std::size_t>(bufferChars), '\0');
+  const int count = read(text.data(), bufferChars);
+  text.resize(count > 0 ? static_cast<std::size_t>(count) : 0);
+  return text;
+}
+
+// EnumWindows calls back through user32, which must not be unwound by a C++ exception: the
+// callback's exception is held here and rethrown once EnumWindows has returned.
+struct EnumState {
+  const std::function<bool(Hwnd)>* callback;
+  std::exception_ptr error;
+};
+
+BOOL CALLBACK EnumWindowsThunk(HWND window, LPARAM param) {
+  auto* state = reinterpret_cast<EnumState*>(param);
+  try {
+    return (*state->callback)(FromHwnd(window)) ? TRUE : FALSE;
+  } catch (...) {
+    state->error = std::current_exception();
+    return FALSE;
+  }
+}
+
+}  // namespace
+
+std::vector<Hwnd> Win32WindowSystem::WindowsInZOrder() {
+  std::vector<Hwnd> windows;
+  for (HWND window = ::GetWindow(::GetDesktopWindow(), GW_CHILD); window != nullptr;
+       window = ::GetWindow(window, GW_HWNDNEXT)) {
+    windows.push_back(FromHwnd(window));
+  }
+  return windows;
+}
+
+void Win32WindowSystem::EnumWindows(const std::function<bool(Hwnd)>& callback) {
+  EnumState state{&callback, nullptr};
+  ::EnumWindows(EnumWindowsThunk, reinterpret_cast<LPARAM>(&state));
+  if (state.error) std::rethrow_exception(state.error);
+}
+
+Hwnd Win32WindowSystem::GetOwner(Hwnd window) {
+  return FromHwnd(::GetWindow(ToHwnd(window), GW_OWNER));
+}
+
+bool Win32WindowSystem::IsWindow(Hwnd window) { return ::IsWindow(ToHwnd(window)) != FALSE; }
+
+bool Win32WindowSystem::IsWindowVisible(Hwnd window) {
+  return ::IsWindowVisible(ToHwnd(window)) != FALSE;
+}
+
+bool Win32WindowSystem::IsWindowEnabled(Hwnd window) {
+  return ::IsWindowEnabled(ToHwnd(window)) != FALSE;
+}
+
+Size Win32WindowSystem::ScreenSize() {
+  return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+}
+
+std::string Win32WindowSystem::GetWindowText(Hwnd window, int bufferChars) {
+  return ReadIntoBuffer(bufferChars, [window](char* buffer, int chars) {
+    return ::GetWindowTextA(ToHwnd(window), buffer, chars);
+  });
+}
+
+std::string Win32WindowSystem::GetClassName(Hwnd window, int bufferChars) {
+  return ReadIntoBuffer(bufferChars, [window](char* buffer, int chars) {
+    return ::GetClassNameA(ToHwnd(window), buffer, chars);
+  });
+}
+
+bool Win32WindowSystem::GetWindowRect(Hwnd window, Rect& rect) {
+  RECT r{};
+  if (!::GetWindowRect(ToHwnd(window), &r)) return false;
+  rect = FromRect(r);
+  return true;
+}
+
+bool Win32WindowSystem::GetWindowPlacement(Hwnd window, Placement& placement) {
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof(wp);  // 44 bytes; the call fails on any other length
+  if (!::GetWindowPlacement(ToHwnd(window), &wp)) return false;
+  placement.flags = wp.flags;
+  placement.showCmd = wp.showCmd;
+  placement.ptMinPosition = FromPoint(wp.ptMinPosition);
+  placement.ptMaxPosition = FromPoint(wp.ptMaxPosition);
+  placement.rcNormalPosition = FromRect(wp.rcNormalPosition);
+  return true;
+}
+
+std::uintptr_t Win32WindowSystem::GetClassIcon(Hwnd window) {
+#ifdef _WIN64
+  // A handle does not fit GetClassLongA's 32-bit result on 64-bit Windows.
+  return static_cast<std::uintptr_t>(::GetClassLongPtrA(ToHwnd(window), GCLP_HICON));
+#else
+  return static_cast<std::uintptr_t>(::GetClassLongA(ToHwnd(window), GCL_HICON));
+#endif
+}
+
+std::int32_t Win32WindowSystem::GetExStyle(Hwnd window) {
+  return static_cast<std::int32_t>(::GetWindowLongA(ToHwnd(window), GWL_EXSTYLE));
+}
+
+bool Win32WindowSystem::Responds(Hwnd window, unsigned timeoutMs) {
+  DWORD_PTR result = 0;
+  return ::SendMessageTimeoutA(ToHwnd(window), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs,
+                               &result) != 0;
+}
+
+Hwnd Win32WindowSystem::GetForegroundWindow() { return FromHwnd(::GetForegroundWindow()); }
+
+bool Win32WindowSystem::SetForegroundWindow(Hwnd window) {
+  return ::SetForegroundWindow(ToHwnd(window)) != FALSE;
+}
+
+// As user32 reports it: whether the window was visible before.
+bool Win32WindowSystem::ShowWindow(Hwnd window, int command) {
+  return ::ShowWindow(ToHwnd(window), command) != FALSE;
+}
+
+// As user32 reports it: whether the request was posted.
+bool Win32WindowSystem::ShowWindowAsync(Hwnd window, int command) {
+  return ::ShowWindowAsync(ToHwnd(window), command) != FALSE;
+}
+
+// As user32 reports it: whether the window was disabled before.
+bool Win32WindowSystem::EnableWindow(Hwnd window, bool enable) {
+  return ::EnableWindow(ToHwnd(window), enable ? TRUE : FALSE) != FALSE;
+}
+
+DeferBatch Win32WindowSystem::BeginDeferWindowPos(int count) {
+  return FromHdwp(::BeginDeferWindowPos(count));
+}
+
+DeferBatch Win32WindowSystem::DeferWindowPos(DeferBatch batch, Hwnd window, Hwnd insertAfter, int x,
+                                             int y, int cx, int cy, std::uint32_t flags) {
+  return FromHdwp(::DeferWindowPos(ToHdwp(batch), ToHwnd(window), ToHwnd(insertAfter), x, y, cx, cy,
+                                   flags));
+}
+
+bool Win32WindowSystem::EndDeferWindowPos(DeferBatch batch) {
+  return ::EndDeferWindowPos(ToHdwp(batch)) != FALSE;
+}
+
+bool Win32WindowSystem::SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy,
+                                     std::uint32_t flags) {
+  return ::SetWindowPos(ToHwnd(window), ToHwnd(insertAfter), x, y, cx, cy, flags) != FALSE;
+}
+
+bool Win32WindowSystem::MoveWindow(Hwnd window, int x, int y, int cx, int cy, bool repaint) {
+  return ::MoveWindow(ToHwnd(window), x, y, cx, cy, repaint ? TRUE : FALSE) != FALSE;
+}
+
+bool Win32WindowSystem::SetExStyle(Hwnd window, std::int32_t exStyle) {
+  // The previous style is returned, and 0 is a valid previous style: only the error tells.
+  ::SetLastError(ERROR_SUCCESS);
+  const LONG previous = ::SetWindowLongA(ToHwnd(window), GWL_EXSTYLE, exStyle);
+  return previous != 0 || ::GetLastError() == ERROR_SUCCESS;
+}
+
+bool Win32WindowSystem::SetLayeredAlpha(Hwnd window, std::uint8_t alpha) {
+  return ::SetLayeredWindowAttributes(ToHwnd(window), 0, alpha, LWA_ALPHA) != FALSE;
+}
+
+bool Win32WindowSystem::PostMessage(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
+                                    std::intptr_t lParam) {
+  return ::PostMessageA(ToHwnd(window), message, wParam, lParam) != FALSE;
+}
+
+std::intptr_t Win32WindowSystem::SendMessage(Hwnd window, std::uint32_t message,
+                                             std::uintptr_t wParam, std::intptr_t lParam) {
+  return ::SendMessageA(ToHwnd(window), message, wParam, lParam);
+}
+
+bool Win32WindowSystem::RegisterHotKey(Hwnd window, int id, std::uint32_t modifiers,
+                                       std::uint32_t virtualKey) {
+  return ::RegisterHotKey(ToHwnd(window), id, modifiers, virtualKey) != FALSE;
+}
+
+bool Win32WindowSystem::UnregisterHotKey(Hwnd window, int id) {
+  return ::UnregisterHotKey(ToHwnd(window), id) != FALSE;
+}
+
+}  // namespace mirel::win32
