@@ -171,7 +171,9 @@ class FakeTrayPlatform : public ITrayPlatform {
   void SendHooked(Hwnd window, std::uint32_t msg, std::uintptr_t wParam = 0,
                   std::intptr_t lParam = 0) {
     const auto chain = hooks_[window];
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) it->second(TMessage{msg, wParam, lParam, 0});
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+      it->second(TMessage{msg, wParam, lParam, 0});
+    }
   }
   std::size_t HookCount(Hwnd window) { return hooks_[window].size(); }
 

@@ -18,10 +18,11 @@
 //   activation, foreground when shown). Icons that hook the same window must be destroyed newest
 //   first; the hooks then leave both windows with the procedures they had before the first icon.
 // - IconVisible is what the program wants; IconShown is whether the shell holds the entry. A
-//   wanted entry that the shell lost comes back when the taskbar is re-created or the entry changes.
+//   wanted entry that the shell lost comes back when the taskbar is re-created or the entry
+//   changes.
 // - Events run inside the GUI thread's window procedures. An exception thrown by one is caught at
-//   the window-procedure boundary by the platform and reported there (see the Win32 platform's
-//   OnError); it never unwinds through the system.
+//   the window-procedure boundary by the platform and handed to the error report given to
+//   CreateWin32TrayPlatform; it never unwinds through the system.
 #pragma once
 
 #include <cstdint>

@@ -82,7 +82,8 @@ class ITrayPlatform {
   virtual ITimerPlatform& Timers() = 0;  // also makes the tray handler's message window
 
   // --- Shell -----------------------------------------------------------------------------------
-  virtual bool NotifyIcon(std::uint32_t message, const TTrayIconData& data) = 0;  // Shell_NotifyIconA
+  // Shell_NotifyIconA.
+  virtual bool NotifyIcon(std::uint32_t message, const TTrayIconData& data) = 0;
   // The registered "TaskbarCreated" message, 0 when it was not registered.
   virtual std::uint32_t TaskbarCreatedMessage() const = 0;
 

@@ -35,7 +35,9 @@ class TWindowlessTimerHandler final : public IMessageTarget {
   Hwnd MessageWindow() const { return window_.get(); }
   std::size_t InstanceCount() const { return timers_.Count(); }
 
-  TLiveRegistry<TWindowlessTimer>::Id Register(TWindowlessTimer& timer) { return timers_.Add(timer); }
+  TLiveRegistry<TWindowlessTimer>::Id Register(TWindowlessTimer& timer) {
+    return timers_.Add(timer);
+  }
   void Unregister(TLiveRegistry<TWindowlessTimer>::Id id) { timers_.Remove(id); }
 
   // WM_TIMER for a live timer runs its callback; a WM_TIMER naming no live timer is dropped;
