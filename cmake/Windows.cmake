@@ -24,6 +24,8 @@ foreach(dir IN LISTS MIREL_SOURCE_DIRS)
 endforeach()
 target_link_libraries(mirel_win32 PUBLIC
   mirel_core user32 gdi32 advapi32 shell32 ole32 oleaut32 uuid comctl32 comdlg32 msimg32)
+# The version shown by the program (about box, resources), as a string literal.
+target_compile_definitions(mirel_win32 PUBLIC "MIREL_VERSION=\"${PROJECT_VERSION}\"")
 
 # The program: a GUI-subsystem executable with its resources.
 file(GLOB program_resources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/app/win32/*.rc)
