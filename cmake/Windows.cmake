@@ -33,6 +33,19 @@ add_executable(MirelVirtualDesktop WIN32 ${CMAKE_SOURCE_DIR}/app/win32/WinMain.c
                ${program_resources})
 target_link_libraries(MirelVirtualDesktop PRIVATE mirel_win32)
 
+# The files the program reads from its own folder, copied beside the executable after each link:
+# the sleep timer dialog's picture and the help page. Listed as link dependencies so that a change
+# to either relinks the program and so copies it again.
+set(MIREL_PROGRAM_FILES ${CMAKE_SOURCE_DIR}/app/win32/res/vdlogo.dat ${CMAKE_SOURCE_DIR}/docs/help/vd.htm)
+set_property(TARGET MirelVirtualDesktop APPEND PROPERTY LINK_DEPENDS ${MIREL_PROGRAM_FILES})
+add_custom_command(TARGET MirelVirtualDesktop POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/app/win32/res/vdlogo.dat
+          $<TARGET_FILE_DIR:MirelVirtualDesktop>/vdlogo.dat
+  COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:MirelVirtualDesktop>/help/products
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/docs/help/vd.htm
+          $<TARGET_FILE_DIR:MirelVirtualDesktop>/help/products/vd.htm
+  VERBATIM)
+
 # Wine tests. Each test executable runs as ONE CTest test in its own Wine session (tools/wine-run,
 # the cross-compiling emulator): a fresh prefix copy, Xvfb and wineserver per run, so tests may run
 # in parallel. wine-run stops the executable after $MIREL_WINE_TIMEOUT seconds (default 300); the

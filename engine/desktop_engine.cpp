@@ -16,6 +16,8 @@ constexpr const char* kProgramManager = "Program Manager";
 // it never reaches the iconic position -32000.
 constexpr std::int32_t kParkingBound = 10000;
 constexpr std::int32_t kIconicBound = 32000;
+// How long a window's thread may take to answer before it counts as stuck for this pass.
+constexpr unsigned kAnswerTimeoutMs = 50;
 
 bool IsIconicOrMaximized(std::uint32_t showCmd) {
   return showCmd == sw::kShowMinimized || showCmd == sw::kShowMaximized ||
@@ -52,6 +54,30 @@ TDesktopEngine::TDesktopEngine(IWindowSystem& ws, IRegistry& registry, TsDeskCFG
 bool TDesktopEngine::IsOverlay(Hwnd window) {
   const Hwnd overlay = host_.OverlayWindow();
   return overlay != 0 && !host_.Terminating() && window == overlay;
+}
+
+bool TDesktopEngine::Answers(Hwnd window) {
+  const std::uint32_t thread = ws_.GetWindowThreadId(window);
+  if (thread == 0) return false;  // closed: no call on it can matter
+  auto [it, inserted] = threadAnswers_.try_emplace(thread, true);
+  if (inserted) it->second = ws_.Responds(window, kAnswerTimeoutMs);
+  return it->second;
+}
+
+void TDesktopEngine::ShowWithoutWaiting(Hwnd window, int command) {
+  if (Answers(window)) {
+    ws_.ShowWindow(window, command);
+  } else {
+    ws_.ShowWindowAsync(window, command);
+  }
+}
+
+void TDesktopEngine::EnableWithoutWaiting(Hwnd window, bool enable) {
+  if (Answers(window)) {
+    ws_.EnableWindow(window, enable);
+  } else {
+    ws_.EnableWindowAsync(window, enable);
+  }
 }
 
 void TDesktopEngine::RefreshWindowList() {
@@ -94,9 +120,8 @@ int TDesktopEngine::DesktopOfWindow(Hwnd window) {
   return static_cast<int>(std::clamp<std::int64_t>(column + 4 * row, -0x7FFFFFFF, 0x7FFFFFFF));
 }
 
-void TDesktopEngine::ShiftLimits(Hwnd window, std::int32_t& limitX, std::int32_t& limitY) {
-  Placement placement;
-  ws_.GetWindowPlacement(window, placement);
+void TDesktopEngine::ShiftLimits(const Placement& placement, std::int32_t& limitX,
+                                 std::int32_t& limitY) {
   if (placement.ptMinPosition.x > -kParkingBound) {
     const Size screen = ws_.ScreenSize();
     limitX = -std::min(std::max(kParkingBound, 4 * screen.cx), kIconicBound);
@@ -111,23 +136,39 @@ void TDesktopEngine::ShiftWindows(std::int32_t dx, std::int32_t dy) {
   RefreshWindowList();
   if (managedWindows_.empty()) return;
 
+  threadAnswers_.clear();
   struct Move {
     Hwnd window;
     Rect rect;
   };
   std::vector<Move> moves;
+  std::vector<Move> stuckMoves;
   moves.reserve(managedWindows_.size());
   for (Hwnd window : managedWindows_) {
-    ws_.ShowWindow(window, sw::kShowNormal);
+    const bool answers = Answers(window);
+    Placement placement;
+    if (answers) {
+      ws_.ShowWindow(window, sw::kShowNormal);
+    } else if (!ws_.GetWindowPlacement(window, placement) ||
+               placement.showCmd != sw::kShowNormal || !ws_.IsWindowVisible(window)) {
+      ws_.ShowWindowAsync(window, sw::kShowNormal);
+    }
     Rect r;
     ws_.GetWindowRect(window, r);
+    ws_.GetWindowPlacement(window, placement);
     std::int32_t limitX = 0;
     std::int32_t limitY = 0;
-    ShiftLimits(window, limitX, limitY);
+    ShiftLimits(placement, limitX, limitY);
     if (std::abs(std::int64_t{r.left}) < std::abs(std::int64_t{limitX}) &&
         std::abs(std::int64_t{r.top}) < std::abs(std::int64_t{limitY})) {
-      moves.push_back({window, r});
+      (answers ? moves : stuckMoves).push_back({window, r});
     }
+  }
+  // A window whose thread is stuck would hold up the whole batch: it gets its move queued and
+  // lands on its desktop once its thread wakes.
+  for (const Move& m : stuckMoves) {
+    ws_.SetWindowPos(m.window, 0, m.rect.left + dx, m.rect.top + dy, 0, 0,
+                     kSwpNoSize | kSwpNoZOrder | kSwpNoActivate | kSwpAsyncWindowPos);
   }
 
   // All moves land in one batch. A window that closes meanwhile makes DeferWindowPos give up the
@@ -151,6 +192,7 @@ void TDesktopEngine::ShiftWindows(std::int32_t dx, std::int32_t dy) {
 }
 
 void TDesktopEngine::ApplyHiding(int desktop) {
+  threadAnswers_.clear();
   for (auto it = managedWindows_.rbegin(); it != managedWindows_.rend(); ++it) {
     const Hwnd window = *it;
     Placement placement;
@@ -177,18 +219,18 @@ void TDesktopEngine::ApplyHiding(int desktop) {
 
 void TDesktopEngine::HideWindow(Hwnd window) {
   RecordHiddenApp(window);
-  ws_.EnableWindow(window, false);
-  ws_.ShowWindow(window, sw::kHide);
+  EnableWithoutWaiting(window, false);
+  ShowWithoutWaiting(window, sw::kHide);
 }
 
 void TDesktopEngine::KeepWindow(Hwnd window, int hiddenIndex) {
   ForgetHiddenApp(window);
-  ws_.ShowWindow(window, sw::kRestore);
+  ShowWithoutWaiting(window, sw::kRestore);
   if (hiddenIndex < 0) return;
   // Only what the program disabled is enabled: an application may have disabled its own window
   // on purpose (the owner of a modal dialog).
   auto& entry = hiddenWindows_[static_cast<std::size_t>(hiddenIndex)];
-  if (entry->WasEnabled) ws_.EnableWindow(window, true);
+  if (entry->WasEnabled) EnableWithoutWaiting(window, true);
   if (config_.ActivateRestored && entry->WasForeground) ws_.SetForegroundWindow(window);
   hiddenIndex_.erase(window);
   entry.reset();
@@ -224,12 +266,13 @@ void TDesktopEngine::HideAppsCBClick(bool checked) {
 // ------------------------------------------------------------------------------------------------
 
 void TDesktopEngine::ShowAndForget(const THiddenListItem& entry) {
-  ws_.ShowWindow(entry.Handle, sw::kShowNa);
-  if (entry.WasEnabled) ws_.EnableWindow(entry.Handle, true);
+  ShowWithoutWaiting(entry.Handle, sw::kShowNa);
+  if (entry.WasEnabled) EnableWithoutWaiting(entry.Handle, true);
   ForgetHiddenApp(entry.Handle);
 }
 
 void TDesktopEngine::ReleaseHiddenWindows() {
+  threadAnswers_.clear();
   std::vector<std::unique_ptr<THiddenListItem>> held;
   held.swap(hiddenWindows_);
   hiddenIndex_.clear();
@@ -239,6 +282,7 @@ void TDesktopEngine::ReleaseHiddenWindows() {
 }
 
 void TDesktopEngine::RecoverHiddenApps() {
+  threadAnswers_.clear();
   ScopedRegKey key = OpenScopedKey(registry_, registry_.CurrentUser(), kHiddenAppsKeyPath, false);
   if (!key) return;
   for (const std::string& name : registry_.ValueNames(key.get())) {
@@ -257,9 +301,9 @@ void TDesktopEngine::RecoverHiddenApps() {
         AddHiddenEntry(window, false, true);
         continue;
       }
-      ws_.ShowWindow(window, sw::kShowNa);
+      ShowWithoutWaiting(window, sw::kShowNa);
     }
-    ws_.EnableWindow(window, true);
+    EnableWithoutWaiting(window, true);
     registry_.DeleteValue(key.get(), name);
   }
   key.Reset();
@@ -336,9 +380,15 @@ void TDesktopEngine::MoveWindowToDesktop(Hwnd window, int desktop) {
   while (top < 0 && static_cast<double>(-top) > bandY) top += screen.cy;
   const std::int64_t y0 = top % screen.cy - 5;
   ws_.GetWindowRect(window, r);
-  ws_.MoveWindow(window, static_cast<int>(std::int64_t{screen.cx} * columnDelta + x0),
-                 static_cast<int>(std::int64_t{screen.cy} * rowDelta + y0), r.Width(), r.Height(),
-                 true);
+  const int x = static_cast<int>(std::int64_t{screen.cx} * columnDelta + x0);
+  const int y = static_cast<int>(std::int64_t{screen.cy} * rowDelta + y0);
+  threadAnswers_.clear();
+  if (Answers(window)) {
+    ws_.MoveWindow(window, x, y, r.Width(), r.Height(), true);
+  } else {
+    ws_.SetWindowPos(window, 0, x, y, r.Width(), r.Height(),
+                     kSwpNoZOrder | kSwpNoActivate | kSwpAsyncWindowPos);
+  }
 }
 
 void TDesktopEngine::MoveHereClick(std::intptr_t tag) {

@@ -99,8 +99,13 @@ class TDesktopEngine {
 
  private:
   bool IsOverlay(Hwnd window);
+  // Whether the window's thread answers messages; asked once per thread and pass. A window whose
+  // thread is stuck is moved, shown, hidden and enabled without waiting for it.
+  bool Answers(Hwnd window);
+  void ShowWithoutWaiting(Hwnd window, int command);
+  void EnableWithoutWaiting(Hwnd window, bool enable);
   // Horizontal and vertical bounds beyond which ShiftWindows leaves a window where it is.
-  void ShiftLimits(Hwnd window, std::int32_t& limitX, std::int32_t& limitY);
+  void ShiftLimits(const Placement& placement, std::int32_t& limitX, std::int32_t& limitY);
   void HideWindow(Hwnd window);
   void KeepWindow(Hwnd window, int hiddenIndex);
   void AddHiddenEntry(Hwnd window, bool wasForeground, bool wasEnabled);
@@ -119,6 +124,7 @@ class TDesktopEngine {
   std::vector<std::unique_ptr<THiddenListItem>> hiddenWindows_;
   // Handle -> index of its entry in hiddenWindows_; a window has at most one entry.
   std::unordered_map<Hwnd, std::size_t> hiddenIndex_;
+  std::unordered_map<std::uint32_t, bool> threadAnswers_;  // for the current pass
 };
 
 }  // namespace mirel

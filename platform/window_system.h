@@ -46,6 +46,8 @@ class IWindowSystem {
   // False when the window answers nothing within timeoutMs (SendMessageTimeout WM_NULL with
   // SMTO_ABORTIFHUNG): its thread is hung or busy.
   virtual bool Responds(Hwnd window, unsigned timeoutMs) = 0;
+  // The thread that created the window (GetWindowThreadProcessId); 0 when it no longer exists.
+  virtual std::uint32_t GetWindowThreadId(Hwnd window) = 0;
 
   // --- Foreground ------------------------------------------------------------------------------
   virtual Hwnd GetForegroundWindow() = 0;
@@ -55,6 +57,9 @@ class IWindowSystem {
   virtual bool ShowWindow(Hwnd window, int command) = 0;
   virtual bool ShowWindowAsync(Hwnd window, int command) = 0;
   virtual bool EnableWindow(Hwnd window, bool enable) = 0;
+  // EnableWindow without waiting: the window's thread may not answer (EnableWindow sends it
+  // WM_ENABLE and would wait for as long as it is stuck).
+  virtual void EnableWindowAsync(Hwnd window, bool enable) = 0;
   virtual DeferBatch BeginDeferWindowPos(int count) = 0;
   virtual DeferBatch DeferWindowPos(DeferBatch batch, Hwnd window, Hwnd insertAfter, int x, int y,
                                     int cx, int cy, std::uint32_t flags) = 0;

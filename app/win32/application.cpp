@@ -59,6 +59,12 @@ LRESULT CALLBACK TApplication::WindowProc(HWND window, UINT message, WPARAM wPar
 }
 
 void TApplication::Dispatch(MSG& message) {
+  // DispatchMessage would call a WM_TIMER's lParam as a timer procedure. The program never uses
+  // timer procedures, so a timer message that names one was posted by someone else: drop it.
+  if ((message.message == WM_TIMER || message.message == 0x0118 /* WM_SYSTIMER */) &&
+      message.lParam != 0) {
+    return;
+  }
   if (dialogWindow_ != nullptr && ::IsWindow(dialogWindow_) &&
       ::IsDialogMessageA(dialogWindow_, &message)) {
     return;

@@ -234,6 +234,10 @@ LRESULT TVirtualDeskForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
     case WM_HOTKEY:
       WMHotKey(wParam);
       return 0;
+    case WM_TIMER:
+      if (wParam != kSleepTimerId) break;
+      TimerTimer();
+      return 0;
     case WM_SYSCOMMAND:
       // Alt+F4 is the Hide action's shortcut: the window hides and the program goes on.
       if ((wParam & 0xFFF0) == SC_CLOSE) {

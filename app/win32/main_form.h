@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/actions.h"
+#include "app/sleep_timer.h"
 #include "app/win32/form.h"
 #include "app/win32/image_list.h"
 #include "app/win32/menu_popup.h"
@@ -63,6 +64,7 @@ class TVirtualDeskForm : public TForm, private IEngineHost {
   void HowtouseActionExecute();
   void AboutActionExecute();
   void SleepTimerActionExecute();
+  void TimerTimer();
   void CloseWindowActionExecute();
   void MakeTransparentActionExecute();
   void PageControlChange();
@@ -129,6 +131,8 @@ class TVirtualDeskForm : public TForm, private IEngineHost {
   TAboutForm* AboutForm_ = nullptr;
   TTransparencyForm* TransparencyForm_ = nullptr;
   TSleepTimerForm* SleepTimerForm_ = nullptr;
+  // The sleep timer's clock `Timer`: the window timer kSleepTimerId on this form's window.
+  TSleepTimer Timer_;
   bool shutDown_ = false;
 };
 

@@ -19,6 +19,7 @@ void TVirtualDeskForm::BuildTrayPopup() {
   actionItem(items, "ControlPanelAction");
   items.AddSeparator();
   actionItem(items, "MonitorOffAction");
+  actionItem(items, "SleepTimerAction");
   items.AddSeparator();
   mSwitchTo_ = &items.Add("Switch To");
   mMoveHere_ = &items.Add("Move here");

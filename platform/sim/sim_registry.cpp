@@ -1,5 +1,8 @@
 #include "platform/sim/sim_registry.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "engine/win2tree.h"
 
 namespace mirel::sim {
@@ -48,8 +51,17 @@ bool SimRegistry::ReadString(const std::string& path, const std::string& name, s
 }
 
 RegKey SimRegistry::OpenKey(RegKey parent, std::string_view path, bool create) {
-  Key* key = Walk(Resolve(parent), path, create);
-  if (key == nullptr) return 0;
+  Key* const from = Resolve(parent);
+  Key* key = nullptr;
+  if (from != nullptr && from == lastFrom_ && path == lastPath_) {
+    key = lastKey_;
+  } else {
+    key = Walk(from, path, create);
+    if (key == nullptr) return 0;
+    lastFrom_ = from;
+    lastPath_.assign(path);
+    lastKey_ = key;
+  }
   const RegKey handle = nextKey_++;
   open_.emplace(handle, key);
   return handle;
@@ -60,12 +72,14 @@ void SimRegistry::CloseKey(RegKey key) { open_.erase(key); }
 bool SimRegistry::SetString(RegKey handle, std::string_view name, std::string_view text) {
   Key* key = Resolve(handle);
   if (key == nullptr || failWrites_) return false;
-  RegValue value;
+  std::string upper = UpperAscii(name);
+  // Overwritten in place: no new storage for a value that is written again.
+  RegValue& value = key->values[upper];
   value.type = kRegSz;
+  value.data.reserve(text.size() + 1);
   value.data.assign(text.begin(), text.end());
   value.data.push_back(0);
-  key->values[UpperAscii(name)] = std::move(value);
-  key->valueNames[UpperAscii(name)] = std::string(name);
+  key->valueNames[std::move(upper)].assign(name);
   return true;
 }
 
@@ -82,15 +96,21 @@ RegRead SimRegistry::QueryValue(RegKey handle, std::string_view name, RegValue& 
 bool SimRegistry::DeleteValue(RegKey handle, std::string_view name) {
   Key* key = Resolve(handle);
   if (key == nullptr) return false;
-  key->valueNames.erase(UpperAscii(name));
-  return key->values.erase(UpperAscii(name)) != 0;
+  const std::string upper = UpperAscii(name);
+  key->valueNames.erase(upper);
+  return key->values.erase(upper) != 0;
 }
 
 std::vector<std::string> SimRegistry::ValueNames(RegKey handle) {
   std::vector<std::string> names;
-  if (Key* key = Resolve(handle)) {
-    for (const auto& [upper, original] : key->valueNames) names.push_back(original);
-  }
+  Key* key = Resolve(handle);
+  if (key == nullptr) return names;
+  // In the order of the upper-cased names, whatever the hashing does.
+  std::vector<const std::pair<const std::string, std::string>*> entries;
+  for (const auto& entry : key->valueNames) entries.push_back(&entry);
+  std::sort(entries.begin(), entries.end(),
+            [](const auto* a, const auto* b) { return a->first < b->first; });
+  for (const auto* entry : entries) names.push_back(entry->second);
   return names;
 }
 

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <string_view>
 #include <string>
 #include <unordered_map>
 
@@ -13,10 +14,12 @@ namespace mirel::sim {
 
 class SimRegistry : public IRegistry {
  public:
+  // Names compare case-insensitively: every map is keyed by the upper-cased name. Values are
+  // hashed, as a pass of the hiding option writes or deletes one value per window.
   struct Key {
-    std::map<std::string, RegValue> values;  // names compared case-insensitively (upper-cased)
+    std::unordered_map<std::string, RegValue> values;
     std::map<std::string, std::unique_ptr<Key>> subkeys;
-    std::map<std::string, std::string> valueNames;  // upper-cased name -> name as written
+    std::unordered_map<std::string, std::string> valueNames;  // upper-cased name -> as written
   };
 
   SimRegistry();
@@ -51,6 +54,11 @@ class SimRegistry : public IRegistry {
   Key* Walk(Key* from, std::string_view path, bool create);
 
   Key root_;
+  // The last path opened and where it led: the program opens the same key again and again, and
+  // keys are never deleted, so the answer stays valid.
+  Key* lastFrom_ = nullptr;
+  std::string lastPath_;
+  Key* lastKey_ = nullptr;
   std::unordered_map<RegKey, Key*> open_;
   RegKey nextKey_ = 0x1000;
   bool failCreate_ = false;

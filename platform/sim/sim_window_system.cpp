@@ -80,6 +80,8 @@ void SimWindowSystem::ClearLog() {
   batchesEnded_ = 0;
   movesOutsideBatch_ = 0;
   asyncCalls_ = 0;
+  probes_ = 0;
+  blockingCallsOnHung_ = 0;
 }
 
 SimWindow* SimWindowSystem::Find(Hwnd window) {
@@ -157,8 +159,15 @@ std::int32_t SimWindowSystem::GetExStyle(Hwnd window) {
 }
 
 bool SimWindowSystem::Responds(Hwnd window, unsigned) {
+  ++probes_;
   const SimWindow* w = Find(window);
   return w && !w->hung;
+}
+
+std::uint32_t SimWindowSystem::GetWindowThreadId(Hwnd window) {
+  const SimWindow* w = Find(window);
+  if (!w) return 0;
+  return w->thread != 0 ? w->thread : static_cast<std::uint32_t>(window);
 }
 
 bool SimWindowSystem::SetForegroundWindow(Hwnd window) {
@@ -206,6 +215,7 @@ bool SimWindowSystem::ShowWindow(Hwnd window, int command) {
   if (OnShowWindow) OnShowWindow(window);
   SimWindow* w = Find(window);
   if (!w) return false;
+  if (w->hung) ++blockingCallsOnHung_;
   const bool wasVisible = w->visible;
   Show(*w, command);
   return wasVisible;
@@ -219,9 +229,15 @@ bool SimWindowSystem::ShowWindowAsync(Hwnd window, int command) {
   return true;
 }
 
+void SimWindowSystem::EnableWindowAsync(Hwnd window, bool enable) {
+  ++asyncCalls_;
+  if (SimWindow* w = Find(window)) w->enabled = enable;
+}
+
 bool SimWindowSystem::EnableWindow(Hwnd window, bool enable) {
   SimWindow* w = Find(window);
   if (!w) return false;
+  if (w->hung) ++blockingCallsOnHung_;
   const bool wasDisabled = !w->enabled;
   w->enabled = enable;
   return wasDisabled;
@@ -252,6 +268,7 @@ bool SimWindowSystem::EndDeferWindowPos(DeferBatch batch) {
   if (it == batches_.end()) return false;
   for (const PendingMove& move : it->second) {
     if (SimWindow* w = Find(move.window)) {
+      if (w->hung) ++blockingCallsOnHung_;
       Place(*w, move.rect.left, move.rect.top, move.rect.Width(), move.rect.Height(), move.flags);
     }
   }
@@ -279,7 +296,11 @@ bool SimWindowSystem::SetWindowPos(Hwnd window, Hwnd, int x, int y, int cx, int 
                                    std::uint32_t flags) {
   SimWindow* w = Find(window);
   if (!w) return false;
-  if (flags & kSwpAsyncWindowPos) ++asyncCalls_;
+  if (flags & kSwpAsyncWindowPos) {
+    ++asyncCalls_;
+  } else if (w->hung) {
+    ++blockingCallsOnHung_;
+  }
   ++movesOutsideBatch_;
   Place(*w, x, y, cx, cy, flags);
   return true;
@@ -288,6 +309,7 @@ bool SimWindowSystem::SetWindowPos(Hwnd window, Hwnd, int x, int y, int cx, int 
 bool SimWindowSystem::MoveWindow(Hwnd window, int x, int y, int cx, int cy, bool) {
   SimWindow* w = Find(window);
   if (!w) return false;
+  if (w->hung) ++blockingCallsOnHung_;
   ++movesOutsideBatch_;
   Place(*w, x, y, cx, cy, 0);
   return true;

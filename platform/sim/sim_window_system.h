@@ -24,6 +24,7 @@ struct SimWindow {
   bool visible = true;
   bool enabled = true;
   bool hung = false;  // its thread does not answer messages
+  std::uint32_t thread = 0;  // 0: a thread of its own
   std::int32_t exStyle = 0;
   std::uint8_t alpha = 255;
   bool layeredAlphaSet = false;
@@ -73,6 +74,9 @@ class SimWindowSystem : public IWindowSystem {
   int BatchesEnded() const { return batchesEnded_; }
   int MovesOutsideBatch() const { return movesOutsideBatch_; }
   int AsyncCalls() const { return asyncCalls_; }
+  int Probes() const { return probes_; }
+  // Calls that would have waited for a window whose thread does not answer.
+  int BlockingCallsOnHung() const { return blockingCallsOnHung_; }
   void ClearLog();
 
   // --- IWindowSystem ---------------------------------------------------------------------------
@@ -90,11 +94,13 @@ class SimWindowSystem : public IWindowSystem {
   std::uintptr_t GetClassIcon(Hwnd window) override;
   std::int32_t GetExStyle(Hwnd window) override;
   bool Responds(Hwnd window, unsigned timeoutMs) override;
+  std::uint32_t GetWindowThreadId(Hwnd window) override;
   Hwnd GetForegroundWindow() override { return foreground_; }
   bool SetForegroundWindow(Hwnd window) override;
   bool ShowWindow(Hwnd window, int command) override;
   bool ShowWindowAsync(Hwnd window, int command) override;
   bool EnableWindow(Hwnd window, bool enable) override;
+  void EnableWindowAsync(Hwnd window, bool enable) override;
   DeferBatch BeginDeferWindowPos(int count) override;
   DeferBatch DeferWindowPos(DeferBatch batch, Hwnd window, Hwnd insertAfter, int x, int y, int cx,
                             int cy, std::uint32_t flags) override;
@@ -137,6 +143,8 @@ class SimWindowSystem : public IWindowSystem {
   int batchesEnded_ = 0;
   int movesOutsideBatch_ = 0;
   int asyncCalls_ = 0;
+  int probes_ = 0;
+  int blockingCallsOnHung_ = 0;
 };
 
 }  // namespace mirel::sim

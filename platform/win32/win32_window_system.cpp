@@ -1,6 +1,7 @@
 #include "platform/win32/win32_window_system.h"
 
 #include <exception>
+#include <thread>
 
 #include "platform/win32/handle_cast.h"
 #include "platform/win32/windows_api.h"
@@ -129,6 +130,16 @@ bool Win32WindowSystem::Responds(Hwnd window, unsigned timeoutMs) {
   DWORD_PTR result = 0;
   return ::SendMessageTimeoutA(ToHwnd(window), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs,
                                &result) != 0;
+}
+
+void Win32WindowSystem::EnableWindowAsync(Hwnd window, bool enable) {
+  // A thread of its own waits for the stuck window; the GUI thread goes on at once. It touches
+  // nothing but the window handle.
+  std::thread([window, enable] { ::EnableWindow(ToHwnd(window), enable ? TRUE : FALSE); }).detach();
+}
+
+std::uint32_t Win32WindowSystem::GetWindowThreadId(Hwnd window) {
+  return ::GetWindowThreadProcessId(ToHwnd(window), nullptr);
 }
 
 Hwnd Win32WindowSystem::GetForegroundWindow() { return FromHwnd(::GetForegroundWindow()); }

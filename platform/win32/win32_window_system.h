@@ -23,6 +23,8 @@ class Win32WindowSystem : public IWindowSystem {
   std::uintptr_t GetClassIcon(Hwnd window) override;
   std::int32_t GetExStyle(Hwnd window) override;
   bool Responds(Hwnd window, unsigned timeoutMs) override;
+  void EnableWindowAsync(Hwnd window, bool enable) override;
+  std::uint32_t GetWindowThreadId(Hwnd window) override;
 
   Hwnd GetForegroundWindow() override;
   bool SetForegroundWindow(Hwnd window) override;
