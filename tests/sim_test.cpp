@@ -39,3 +39,42 @@ TEST(SimRegistry, KeysOneNameAtATimeAndStringsWithTerminatingZero) {
   reg.FailKeyCreation(true);
   EXPECT_FALSE(OpenScopedKey(reg, reg.CurrentUser(), "Software\\New", true));
 }
+
+TEST(SimRegistry, ValuesOverwrittenInPlaceAndListedByUpperCasedName) {
+  sim::SimRegistry reg;
+  ScopedRegKey key = OpenScopedKey(reg, reg.CurrentUser(), "Software\\Test", true);
+  ASSERT_TRUE(key);
+  EXPECT_TRUE(reg.SetString(key.get(), "beta", "1"));
+  EXPECT_TRUE(reg.SetString(key.get(), "Alpha", "22"));
+  EXPECT_TRUE(reg.SetString(key.get(), "BETA", "333"));
+  EXPECT_EQ(reg.ValueNames(key.get()), (std::vector<std::string>{"Alpha", "BETA"}));
+  RegValue v;
+  ASSERT_EQ(reg.QueryValue(key.get(), "Beta", v), RegRead::kOk);
+  EXPECT_EQ(v.data, (std::vector<std::uint8_t>{'3', '3', '3', 0}));
+  EXPECT_TRUE(reg.DeleteValue(key.get(), "bEtA"));
+  EXPECT_FALSE(reg.DeleteValue(key.get(), "beta"));
+  EXPECT_EQ(reg.ValueNames(key.get()), (std::vector<std::string>{"Alpha"}));
+}
+
+TEST(SimRegistry, OpeningTheSamePathAgainFindsTheSameKey) {
+  sim::SimRegistry reg;
+  {
+    ScopedRegKey created = OpenScopedKey(reg, reg.CurrentUser(), "Software\\A\\B", true);
+    ASSERT_TRUE(created);
+    reg.SetString(created.get(), "Name", "x");
+  }
+  RegValue v;
+  for (const char* path : {"Software\\A\\B", "software\\a\\b", "Software\\A\\B"}) {
+    ScopedRegKey again = OpenScopedKey(reg, reg.CurrentUser(), path, false);
+    ASSERT_TRUE(again) << path;
+    EXPECT_EQ(reg.QueryValue(again.get(), "Name", v), RegRead::kOk) << path;
+  }
+  ScopedRegKey parent = OpenScopedKey(reg, reg.CurrentUser(), "Software\\A", false);
+  ScopedRegKey child = OpenScopedKey(reg, parent.get(), "B", false);
+  EXPECT_EQ(reg.QueryValue(child.get(), "Name", v), RegRead::kOk);
+  reg.FailKeyCreation(true);
+  EXPECT_TRUE(OpenScopedKey(reg, reg.CurrentUser(), "Software\\A\\B", true));
+  EXPECT_FALSE(OpenScopedKey(reg, reg.CurrentUser(), "Software\\A\\C", true));
+  EXPECT_FALSE(OpenScopedKey(reg, parent.get(), "C", true));
+  EXPECT_EQ(reg.OpenKeyCount(), 2);  // parent and child
+}
