@@ -16,6 +16,7 @@
 #include "platform/types.h"
 #include "platform/window_system.h"
 #include "settings/config.h"
+#include "tray/tray_icon.h"  // TMouseButton, the program's one mouse-button type
 
 namespace mirel {
 
@@ -114,8 +115,6 @@ class IVisualManagerHost {
   // Asks for a repaint of the page at the next opportunity.
   virtual void InvalidatePicture() = 0;
 };
-
-enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
 class TVisualManager {
  public:

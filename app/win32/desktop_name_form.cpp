@@ -1,6 +1,8 @@
 #include "app/win32/desktop_name_form.h"
 
 #include "app/app_names.h"
+#include "app/desktop_name_layout.h"
+#include "app/win32/paint_scope.h"
 
 namespace mirel::win32 {
 
@@ -54,19 +56,18 @@ void TfDesktopName::Show() {
 
 void TfDesktopName::FormShow() {
   ::Sleep(25);
-  WindowDc dc = GetWindowDc(Handle());
   SIZE text{};
   {
-    ScopedSelection select(dc.get(), font_.get());
+    const WindowDc dc = GetWindowDc(Handle());
+    const ScopedSelection select(dc.get(), font_.get());
     ::GetTextExtentPoint32A(dc.get(), caption_.c_str(), static_cast<int>(caption_.size()), &text);
   }
-  const int width = text.cx + 20;
-  const int height = text.cy + 15;
-  TextLeft = (width - text.cx) / 2;
-  TextTop = (height - text.cy) / 2;
-  const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  ::SetWindowPos(Handle(), HWND_TOPMOST, left, top, width, height, SWP_NOACTIVATE);
+  const TOverlayLayout layout = OverlayLayout(
+      {text.cx, text.cy}, {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)});
+  TextLeft = layout.TextOrigin.x;
+  TextTop = layout.TextOrigin.y;
+  ::SetWindowPos(Handle(), HWND_TOPMOST, layout.Bounds.left, layout.Bounds.top,
+                 layout.Bounds.Width(), layout.Bounds.Height(), SWP_NOACTIVATE);
 }
 
 void TfDesktopName::CutShort() {
@@ -84,22 +85,20 @@ void TfDesktopName::HideTimerTimer() {
 }
 
 void TfDesktopName::Paint() {
-  PAINTSTRUCT ps;
-  HDC dc = ::BeginPaint(Handle(), &ps);
+  const TPaintScope paint(Handle());
+  const HDC dc = paint.Dc();
   RECT client;
   ::GetClientRect(Handle(), &client);
-  UniqueBrush key(::CreateSolidBrush(kTransparentKey));
+  // Everything but the letters is the colour key, which the window leaves transparent.
+  const UniqueBrush key(::CreateSolidBrush(kTransparentKey));
   ::FillRect(dc, &client, key.get());
-  {
-    ScopedSelection select(dc, font_.get());
-    ::SetBkMode(dc, TRANSPARENT);
-    const int length = static_cast<int>(caption_.size());
-    ::SetTextColor(dc, ::GetSysColor(COLOR_INACTIVECAPTION));
-    ::TextOutA(dc, TextLeft + 2, TextTop + 2, caption_.c_str(), length);
-    ::SetTextColor(dc, ::GetSysColor(COLOR_ACTIVECAPTION));
-    ::TextOutA(dc, TextLeft, TextTop, caption_.c_str(), length);
-  }
-  ::EndPaint(Handle(), &ps);
+  const ScopedSelection select(dc, font_.get());
+  ::SetBkMode(dc, TRANSPARENT);
+  const int length = static_cast<int>(caption_.size());
+  ::SetTextColor(dc, ::GetSysColor(COLOR_INACTIVECAPTION));  // the shadow
+  ::TextOutA(dc, TextLeft + 2, TextTop + 2, caption_.c_str(), length);
+  ::SetTextColor(dc, ::GetSysColor(COLOR_ACTIVECAPTION));
+  ::TextOutA(dc, TextLeft, TextTop, caption_.c_str(), length);
 }
 
 LRESULT TfDesktopName::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -347,9 +347,7 @@ void TVirtualDeskForm::ShowOverlay(Hwnd target, const std::string& caption) {
 void TVirtualDeskForm::InvalidateMainForm() { ::InvalidateRect(Handle(), nullptr, TRUE); }
 
 void TVirtualDeskForm::RepaintVisualManagerIfShowing() {
-  if (Visible() && ActivePage() == 1 && DesktopsPaintBox_ != nullptr) {
-    ::RedrawWindow(DesktopsPaintBox_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-  }
+  if (Visible() && ActivePage() == 1) DesktopsPaintBoxPaint();
 }
 
 }  // namespace mirel::win32

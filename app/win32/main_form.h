@@ -12,6 +12,8 @@
 #include "app/win32/form.h"
 #include "app/win32/image_list.h"
 #include "app/win32/menu_popup.h"
+#include "app/win32/paint_box.h"
+#include "app/visual_manager.h"
 #include "engine/desktop_engine.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_window_system.h"
@@ -30,7 +32,7 @@ class TSleepTimerForm;
 // Command ids of the toolbar buttons and menu items bound to actions: kActionCommandBase + index.
 inline constexpr int kActionCommandBase = 1000;
 
-class TVirtualDeskForm : public TForm, private IEngineHost {
+class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManagerHost {
  public:
   explicit TVirtualDeskForm(TApplication& app);
   ~TVirtualDeskForm() override;
@@ -116,7 +118,6 @@ class TVirtualDeskForm : public TForm, private IEngineHost {
   HWND PageControl_ = nullptr;
   std::array<HWND, 4> pages_{};
   HWND ProgramsTreeView_ = nullptr;
-  HWND DesktopsPaintBox_ = nullptr;
   HWND AutoStartBox_ = nullptr;
   HWND HideAppsCB_ = nullptr;
   std::array<HWND, kHotKeySlotCount> HotkeysDesktop_{};
@@ -134,6 +135,45 @@ class TVirtualDeskForm : public TForm, private IEngineHost {
   // The sleep timer's clock `Timer`: the window timer kSleepTimerId on this form's window.
   TSleepTimer Timer_;
   bool shutDown_ = false;
+
+  // --- "Windows Tree" page (main_form_windows_tree.cpp) ------------------------------------------
+ public:
+  void RefreshWindowsTree();
+  bool CheckWindowSelected();
+
+ private:
+  // Image list, context menu and keyboard handling of ProgramsTreeView.
+  void SetUpWindowsTree();
+  // The window of the tree's selected node; 0 for a group node or no selection.
+  Hwnd SelectedWindow() const;
+  // WM_CONTEXTMENU of the tree: `position` in screen pixels, or -1, -1 from the keyboard.
+  void WindowPopupShow(LPARAM position);
+  static LRESULT CALLBACK ProgramsTreeViewProc(HWND window, UINT message, WPARAM wParam,
+                                               LPARAM lParam, UINT_PTR id, DWORD_PTR form);
+  TImageList ProgramsImageList_{16, 16};
+  std::unique_ptr<TMenuPopup> WindowPopup_;
+
+  // --- "Visual Manager" page (main_form_visual_manager.cpp) --------------------------------------
+ public:
+  void DesktopsPaintBoxPaint();
+  void DesktopsPaintBoxMouseDown(TMouseButton button, Point pointer);
+  void DesktopsPaintBoxMouseMove(Point pointer);
+  void DesktopsPaintBoxMouseUp(TMouseButton button, Point pointer);
+  void AllowMoveTimer();
+
+ private:
+  void CreateDesktopsPaintBox(HWND parent, int x, int y, int width, int height);
+  // Composes the picture in DesktopsBitmap and copies it onto `target` in one piece.
+  void PaintDesktops(HDC target);
+  // IVisualManagerHost
+  void StartAllowMove(int intervalMs) override;
+  void StopAllowMove() override;
+  void RepaintPicture() override;
+  void InvalidatePicture() override;
+  std::unique_ptr<TPaintBox> DesktopsPaintBox_;
+  TOffscreenBitmap DesktopsBitmap_;
+  TVisualManager VisualManager_{engine_, *this};
+  UniqueFont SmallFonts_;  // "Small Fonts" at 5 points, for titles and cell numbers
 };
 
 }  // namespace mirel::win32

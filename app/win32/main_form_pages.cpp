@@ -82,9 +82,10 @@ void TVirtualDeskForm::CreatePages() {
                                     0, kHeaderHeight, width, bodyHeight, 0, Font(),
                                     WS_EX_CLIENTEDGE);
   ::SendMessageA(ProgramsTreeView_, TVM_SETINDENT, 19, 0);
+  SetUpWindowsTree();
 
-  // "Visual Manager": the miniature of the desktops is drawn into this panel.
-  DesktopsPaintBox_ = CreatePanel(pages_[1], 0, kHeaderHeight, width, bodyHeight);
+  // "Visual Manager": the miniature of the desktops.
+  CreateDesktopsPaintBox(pages_[1], 0, kHeaderHeight, width, bodyHeight);
 
   // "Options"
   AutoStartBox_ = CreateControl(pages_[2], "BUTTON", "Start Mirel Virtual Desktop with windows",
@@ -119,9 +120,5 @@ void TVirtualDeskForm::SelectPage(int page) {
     ::ShowWindow(pages_[static_cast<std::size_t>(i)], i == page ? SW_SHOW : SW_HIDE);
   }
 }
-
-void TVirtualDeskForm::PageControlChange() {}
-
-void TVirtualDeskForm::FormActivate() {}
 
 }  // namespace mirel::win32

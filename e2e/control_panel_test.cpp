@@ -1,0 +1,514 @@
+// End-to-end tests of the control panel's pages and of the desktop name overlay: the "Windows
+// Tree" page with its context menu ("Make transparent", "Close"), the "Visual Manager" page worked
+// with the mouse, and the name that appears after every switch.
+//
+// Standard windows (ProgramFixture): Alpha and Beta on desktop 1, Gamma on desktop 2, Delta on
+// desktop 3 (alone there), Far at x = 12000. Nothing is stored at start, so the hiding option is
+// on. The main window is opened through "Control panel" in the tray menu.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "e2e/driver/artifacts.h"
+#include "e2e/driver/controls.h"
+#include "e2e/driver/input.h"
+#include "e2e/driver/program_fixture.h"
+#include "e2e/driver/registry.h"
+#include "e2e/driver/screen_capture.h"
+#include "e2e/driver/tray.h"
+#include "e2e/driver/wait.h"
+#include "e2e/driver/window_query.h"
+#include "platform/win32/handles.h"
+#include "tests/win32/support/unix_command.h"
+
+namespace mirel::e2e {
+namespace {
+
+constexpr const char* kTreeClass = "SysTreeView32";
+constexpr const char* kTabClass = "SysTabControl32";
+constexpr const char* kPaintBoxClass = "TPaintBox";
+constexpr const char* kTrackBarClass = "msctls_trackbar32";
+constexpr const char* kMessageBoxClass = "#32770";
+
+// --- Another process's controls ------------------------------------------------------------------
+
+DWORD_PTR Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &answer)) {
+    throw DriverError("message " + std::to_string(message) + " to " + Describe(window) +
+                      " got no answer");
+  }
+  return answer;
+}
+
+// WM_GETTEXT, which the system carries across processes.
+std::string ControlText(HWND control) {
+  char text[512] = {};
+  const auto length = Ask(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return std::string(text, length);
+}
+
+// The window that has the keyboard focus in the thread of `window`.
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+// Memory of another process, freed with the object.
+class RemoteMemory {
+ public:
+  RemoteMemory(HWND ofWindow, std::size_t size)
+      : process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                             WindowProcess(ofWindow))) {
+    if (!process_) throw DriverError("cannot open the process of " + Describe(ofWindow));
+    address_ = static_cast<char*>(
+        VirtualAllocEx(process_.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (address_ == nullptr) throw DriverError("VirtualAllocEx failed");
+  }
+  RemoteMemory(const RemoteMemory&) = delete;
+  RemoteMemory& operator=(const RemoteMemory&) = delete;
+  ~RemoteMemory() { VirtualFreeEx(process_.get(), address_, 0, MEM_RELEASE); }
+
+  char* Address() const { return address_; }
+  void Write(std::size_t offset, const void* data, std::size_t size) const {
+    if (!WriteProcessMemory(process_.get(), address_ + offset, data, size, nullptr)) {
+      throw DriverError("WriteProcessMemory failed");
+    }
+  }
+  void Read(std::size_t offset, void* data, std::size_t size) const {
+    if (!ReadProcessMemory(process_.get(), address_ + offset, data, size, nullptr)) {
+      throw DriverError("ReadProcessMemory failed");
+    }
+  }
+
+ private:
+  win32::UniqueKernelHandle process_;
+  char* address_ = nullptr;
+};
+
+// A static control of `window` (another process's) shows `text`.
+bool HasStaticText(HWND window, const std::string& text) {
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if (WindowClass(child) == "Static" && ControlText(child) == text) return true;
+  }
+  return false;
+}
+
+// The text of the tree's selected node; empty when nothing is selected.
+std::string SelectedNodeText(HWND tree) {
+  const auto item = reinterpret_cast<HTREEITEM>(Ask(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  if (item == nullptr) return {};
+  constexpr std::size_t kTextSize = 256;
+  const RemoteMemory memory(tree, sizeof(TVITEMA) + kTextSize);
+  TVITEMA request{};
+  request.mask = TVIF_TEXT | TVIF_HANDLE;
+  request.hItem = item;
+  request.pszText = memory.Address() + sizeof(TVITEMA);
+  request.cchTextMax = kTextSize;
+  memory.Write(0, &request, sizeof request);
+  if (!Ask(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(memory.Address()))) return {};
+  char text[kTextSize] = {};
+  memory.Read(sizeof(TVITEMA), text, kTextSize - 1);
+  return text;
+}
+
+// Captures `area` until two pictures in a row agree: a window that has just been shown or has
+// switched pages may still be painting.
+Image SettledPicture(const RECT& area) {
+  Image last = CaptureScreen(area);
+  Image settled;
+  Await("a settled picture of the screen", [&] {
+    Image next = CaptureScreen(area);
+    const bool same = CountDifferentPixels(next, last) == 0;
+    last = std::move(next);
+    if (same) settled = last;
+    return same;
+  });
+  return settled;
+}
+
+// --- Real X pointer input (xdotool): presses, moves and releases that Wine never drops ----------
+
+void Xdotool(const std::string& arguments) {
+  const test::UnixCommandResult result = test::RunUnixCommand("xdotool " + arguments);
+  if (!result.finished || result.exitStatus != 0) {
+    throw DriverError("'xdotool " + arguments + "' failed: " + result.output);
+  }
+}
+
+std::string At(POINT p) { return std::to_string(p.x) + " " + std::to_string(p.y); }
+
+void XPress(POINT p) { Xdotool("mousemove " + At(p) + " mousedown 1"); }
+void XMoveTo(POINT p) { Xdotool("mousemove " + At(p)); }
+void XRelease(POINT p) { Xdotool("mousemove " + At(p) + " mouseup 1"); }
+
+// --- The fixture ---------------------------------------------------------------------------------
+
+class ControlPanelTest : public ProgramFixture {
+ protected:
+  HWND Main() const { return program.MainWindow(); }
+  HWND Tree() const { return FindChild(Main(), kTreeClass); }
+  HWND PaintBox() const { return FindChild(Main(), kPaintBoxClass); }
+
+  void ChoosePage(int index) {
+    Click(Centre(TabRect(FindChild(Main(), kTabClass), index)));
+    const HWND shown = index == 0 ? Tree() : PaintBox();
+    Await("page " + std::to_string(index) + " shown", [&] { return IsWindowVisible(shown) != 0; });
+  }
+
+  // Clicks the tree's empty lower part: the tree takes the keyboard focus.
+  void FocusTree() {
+    const RECT tree = WindowRect(Tree());
+    Click(POINT{tree.left + 150, tree.bottom - 8});
+    Await("the tree focused", [&] { return FocusOf(Main()) == Tree(); });
+  }
+
+  // The node of Delta, the only window of desktop 3, picked with the keyboard: the group nodes are
+  // collapsed after every refresh, so "Desktop 3" is the third row.
+  void SelectDeltaNode() {
+    FocusTree();
+    for (WORD key : {VK_HOME, VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN}) TapKey(key);
+    Await("Delta's node selected", [&] { return SelectedNodeText(Tree()) == kDelta; });
+  }
+
+  // Opens the tree's context menu with Shift+F10 and picks its first (true) or last item.
+  void ChooseFromWindowPopup(bool first) {
+    PressKeys({VK_SHIFT, VK_F10});
+    Await("the tree's context menu", [] { return FindOpenMenu() != nullptr; });
+    ChooseMenuItemByKeys({first ? static_cast<WORD>(VK_DOWN) : static_cast<WORD>(VK_UP),
+                          VK_RETURN});
+  }
+
+  HWND ShownTransparencyDialog() {
+    HWND dialog = nullptr;
+    Await("the transparency dialog", [&] {
+      dialog = program.Window(kTransparencyClass);
+      return dialog != nullptr && IsWindowVisible(dialog) && GetForegroundWindow() == dialog;
+    });
+    return dialog;
+  }
+
+  // Moves the dialog's slider to `level` with the keyboard: Home, then Page Down and Right.
+  void SlideTo(HWND dialog, int level) {
+    const HWND slider = FindChild(dialog, kTrackBarClass);
+    ASSERT_NE(slider, nullptr);
+    Await("the slider focused", [&] { return FocusOf(dialog) == slider; });
+    auto position = [&] { return static_cast<int>(Ask(slider, TBM_GETPOS)); };
+    TapKey(VK_HOME);
+    Await("the slider at 0", [&] { return position() == 0; });
+    const int page = static_cast<int>(Ask(slider, TBM_GETPAGESIZE));
+    while (position() != level) {
+      const int before = position();
+      ASSERT_LT(before, level);
+      TapKey(level - before >= page && page > 0 ? VK_NEXT : VK_RIGHT);
+      Await("the slider to move", [&] { return position() != before; });
+    }
+  }
+
+  int TransparencyLevelShown(HWND dialog) const {
+    // Label2: the label right of "Transparency level" that shows a number.
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+      if (WindowClass(child) != "Static") continue;
+      const std::string text = ControlText(child);
+      if (!text.empty() && text.find_first_not_of("0123456789") == std::string::npos) {
+        return std::stoi(text);
+      }
+    }
+    return -1;
+  }
+
+  // The cells of the visual manager: the paint box's client area split into 4 x 2, each size
+  // rounded half to even as the program does.
+  struct Cells {
+    RECT box;
+    int width;
+    int height;
+  };
+  Cells MeasureCells() const {
+    const RECT box = WindowRect(PaintBox());
+    return {box, static_cast<int>(std::nearbyint((box.right - box.left) / 4.0)),
+            static_cast<int>(std::nearbyint((box.bottom - box.top) / 2.0))};
+  }
+  // The screen point of a plane point (screen pixels seen from desktop 1) in the picture.
+  POINT InPicture(const Cells& cells, int x, int y) const {
+    return POINT{cells.box.left + static_cast<LONG>(std::lround(1.0 * x * cells.width / W)),
+                 cells.box.top + static_cast<LONG>(std::lround(1.0 * y * cells.height / H))};
+  }
+
+  HWND Overlay() const { return program.Window(kOverlayClass); }
+
+  // The overlay visible with `caption`, sized to its text plus 20 x 15, centred on the screen.
+  void ExpectOverlayShown(const std::string& caption, const std::string& artifact) {
+    HWND overlay = nullptr;
+    ASSERT_TRUE(Eventually("the overlay visible with \"" + caption + "\"", [&] {
+      overlay = Overlay();
+      return overlay != nullptr && IsWindowVisible(overlay) && WindowTitle(overlay) == caption;
+    }));
+    const RECT shown = WindowRect(overlay);
+    // Its picture once the letters are on the screen (it is up for 700 ms only).
+    Image picture;
+    if (WaitUntil([&] {
+          picture = CaptureScreen(shown);
+          return CountColours(picture) > 2 || !IsWindowVisible(overlay);
+        })) {
+      SaveArtifact(picture, artifact);
+    }
+
+    // The text measured in the overlay's font: MS Sans Serif, bold, 32 pixels, Cyrillic set.
+    LOGFONTA font{};
+    font.lfHeight = -32;
+    font.lfWeight = FW_BOLD;
+    font.lfCharSet = RUSSIAN_CHARSET;
+    font.lfQuality = NONANTIALIASED_QUALITY;
+    lstrcpynA(font.lfFaceName, "MS Sans Serif", LF_FACESIZE);
+    const win32::UniqueFont handle(CreateFontIndirectA(&font));
+    const win32::WindowDc screen = win32::GetWindowDc(nullptr);
+    SIZE text{};
+    {
+      const win32::ScopedSelection select(screen.get(), handle.get());
+      GetTextExtentPoint32A(screen.get(), caption.c_str(), static_cast<int>(caption.size()), &text);
+    }
+    const int width = shown.right - shown.left;
+    const int height = shown.bottom - shown.top;
+    EXPECT_EQ(width, text.cx + 20) << Describe(overlay);
+    EXPECT_EQ(height, text.cy + 15) << Describe(overlay);
+    EXPECT_EQ(shown.left, (W - width) / 2) << Describe(overlay);
+    EXPECT_EQ(shown.top, (H - height) / 2) << Describe(overlay);
+  }
+
+  ::testing::AssertionResult OverlayEventuallyHidden() const {
+    // The overlay hides 700 ms after it showed; the rest is slack for a loaded machine.
+    return Eventually(
+        "the overlay hidden", [&] { return !IsWindowVisible(Overlay()); },
+        std::chrono::milliseconds(3000), [&] { return Describe(Overlay()); });
+  }
+};
+
+// --- "Windows Tree" ------------------------------------------------------------------------------
+
+using WindowsTreeTest = ControlPanelTest;
+
+TEST_F(WindowsTreeTest, CloseFromTheContextMenuEndsTheWindowsMessageLoop) {
+  ShowMainWindow();
+  SelectDeltaNode();
+  SaveArtifact(SettledPicture(WindowRect(Main())), "windows-tree-page");
+  const HWND delta = Sample(kDelta);
+  ChooseFromWindowPopup(false);  // "Close"
+  ASSERT_TRUE(Eventually("Delta's window gone with its message loop",
+                         [&] { return !IsWindow(delta); }));
+  for (const char* title : {kAlpha, kBeta, kGamma, kFar}) {
+    EXPECT_TRUE(IsWindow(Sample(title))) << title;
+  }
+  EXPECT_TRUE(program.Running());
+}
+
+TEST_F(WindowsTreeTest, AGroupNodeSelectedAsksForAWindowItem) {
+  ShowMainWindow();
+  FocusTree();
+  TapKey(VK_HOME);
+  ASSERT_TRUE(Eventually("\"Desktop 1\" selected",
+                         [&] { return SelectedNodeText(Tree()) == "Desktop 1"; }));
+  // The menu key this time.
+  TapKey(VK_APPS);
+  Await("the tree's context menu", [] { return FindOpenMenu() != nullptr; });
+  ChooseMenuItemByKeys({VK_UP, VK_RETURN});  // "Close"
+
+  HWND box = nullptr;
+  ASSERT_TRUE(Eventually("the \"Error\" box", [&] {
+    box = FindWindowOf(program.ProcessId(), kMessageBoxClass, std::string("Error"));
+    return box != nullptr && IsWindowVisible(box);
+  }));
+  EXPECT_TRUE(HasStaticText(box, "Select any window item in tree"));
+  SaveArtifact(SettledPicture(WindowRect(box)), "windows-tree-error");
+  TapKey(VK_RETURN);
+  ASSERT_TRUE(Eventually("the box closed", [&] { return !IsWindow(box); }));
+  for (const char* title : {kAlpha, kBeta, kGamma, kDelta, kFar}) {
+    EXPECT_TRUE(IsWindow(Sample(title))) << title;
+  }
+}
+
+TEST_F(WindowsTreeTest, MakeTransparentAppliesTheLevelAndCancelChangesNothing) {
+  ShowMainWindow();
+  const HWND delta = Sample(kDelta);
+  ASSERT_EQ(GetWindowLongA(delta, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+
+  SelectDeltaNode();
+  ChooseFromWindowPopup(true);  // "Make transparent"
+  HWND dialog = ShownTransparencyDialog();
+  EXPECT_EQ(WindowTitle(dialog), "Transparency level");
+  SlideTo(dialog, 128);
+  EXPECT_EQ(TransparencyLevelShown(dialog), 128);
+  SaveArtifact(SettledPicture(WindowRect(dialog)), "transparency-dialog");
+  TapKey(VK_RETURN);  // OK, the default button
+
+  BYTE alpha = 0;
+  DWORD flags = 0;
+  ASSERT_TRUE(Eventually("Delta layered with alpha 128", [&] {
+    COLORREF key = 0;
+    return (GetWindowLongA(delta, GWL_EXSTYLE) & WS_EX_LAYERED) != 0 &&
+           GetLayeredWindowAttributes(delta, &key, &alpha, &flags) && alpha == 128;
+  }));
+  EXPECT_EQ(flags & LWA_ALPHA, static_cast<DWORD>(LWA_ALPHA));
+  EXPECT_FALSE(IsWindowVisible(dialog));
+
+  // Cancel: the window keeps its level, the slider keeps the value it was moved to.
+  SelectDeltaNode();
+  ChooseFromWindowPopup(true);
+  dialog = ShownTransparencyDialog();
+  EXPECT_EQ(Ask(FindChild(dialog, kTrackBarClass), TBM_GETPOS), 128u);
+  SlideTo(dialog, 200);
+  TapKey(VK_ESCAPE);
+  ASSERT_TRUE(Eventually("the dialog closed", [&] { return !IsWindowVisible(dialog); }));
+  COLORREF key = 0;
+  ASSERT_TRUE(GetLayeredWindowAttributes(delta, &key, &alpha, &flags));
+  EXPECT_EQ(alpha, 128);
+
+  SelectDeltaNode();
+  ChooseFromWindowPopup(true);
+  dialog = ShownTransparencyDialog();
+  EXPECT_EQ(Ask(FindChild(dialog, kTrackBarClass), TBM_GETPOS), 200u);
+  EXPECT_EQ(TransparencyLevelShown(dialog), 200);
+  TapKey(VK_ESCAPE);
+  ASSERT_TRUE(Eventually("the dialog closed", [&] { return !IsWindowVisible(dialog); }));
+}
+
+// --- "Visual Manager" ----------------------------------------------------------------------------
+
+using VisualManagerTest = ControlPanelTest;
+
+TEST_F(VisualManagerTest, AClickInCellSixSwitchesToDesktopSix) {
+  ShowMainWindow();
+  ChoosePage(1);
+  SaveArtifact(SettledPicture(WindowRect(Main())), "visual-manager-page");
+  const Cells cells = MeasureCells();
+  // Cell 6: second column, second row; a point clear of every window's rectangle.
+  Click(POINT{cells.box.left + cells.width + cells.width / 2,
+              cells.box.top + cells.height + cells.height * 3 / 4});
+  ASSERT_TRUE(SwitchCompleted(6));
+  EXPECT_TRUE(WindowsEventuallyAt({{kAlpha, 10 - W}, {kGamma, 10}, {kDelta, W + 10}}));
+  SaveArtifact(SettledPicture(WindowRect(Main())), "visual-manager-desktop-6");
+}
+
+TEST_F(VisualManagerTest, DraggingAWindowFromCellOneToCellSixMovesIt) {
+  ShowMainWindow();
+  ChoosePage(1);
+  const Cells cells = MeasureCells();
+  const HWND alpha = Sample(kAlpha);
+  const RECT before = WindowRect(alpha);
+  // The middle of Alpha's rectangle, and the same place one cell right and down.
+  const POINT press = InPicture(cells, (before.left + before.right) / 2,
+                                (before.top + before.bottom) / 2);
+  const POINT target{press.x + cells.width, press.y + cells.height};
+
+  XPress(press);
+  // The window follows only once the drag delay has passed: nudge the pointer until it does.
+  bool nudgeRight = true;
+  ASSERT_TRUE(Eventually("Alpha following the pointer", [&] {
+    XMoveTo(POINT{press.x + (nudgeRight ? 1 : 2), press.y});
+    nudgeRight = !nudgeRight;
+    return WindowRect(alpha).left != before.left;
+  }));
+  XMoveTo(POINT{(press.x + target.x) / 2, (press.y + target.y) / 2});
+  XMoveTo(target);
+  // One cell across is one screen across: the displacement is measured from the press.
+  ASSERT_TRUE(Eventually("Alpha one screen right and down", [&] {
+    const RECT now = WindowRect(alpha);
+    return now.left == before.left + W && now.top == before.top + H;
+  }, kDefaultTimeout, [&] { return Describe(alpha); }));
+  XRelease(target);
+
+  // Desktop 1 stays on screen: its other window has not moved, no switch ran.
+  EXPECT_EQ(WindowRect(Sample(kBeta)).left, W - 254);
+  EXPECT_NE(WindowTitle(Overlay()), "Desktop 6");
+  const RECT after = WindowRect(alpha);
+  const int centreX = (after.left + after.right) / 2;
+  const int centreY = (after.top + after.bottom) / 2;
+  EXPECT_TRUE(centreX >= W && centreX < 2 * W && centreY >= H && centreY < 2 * H)
+      << Describe(alpha);
+  SaveArtifact(SettledPicture(WindowRect(Main())), "visual-manager-after-drag");
+}
+
+TEST_F(VisualManagerTest, AQuickClickOnAWindowSwitchesToItsCell) {
+  ShowMainWindow();
+  ChoosePage(1);
+  const Cells cells = MeasureCells();
+  const RECT gamma = WindowRect(Sample(kGamma));
+  Click(InPicture(cells, (gamma.left + gamma.right) / 2, (gamma.top + gamma.bottom) / 2));
+  ASSERT_TRUE(SwitchCompleted(2));
+  EXPECT_TRUE(WindowsEventuallyAt({{kGamma, 10}, {kAlpha, 10 - W}}));
+}
+
+// --- The desktop name overlay --------------------------------------------------------------------
+
+using OverlayTest = ControlPanelTest;
+
+TEST_F(OverlayTest, ShowsTheNameCentredThenHandsTheFocusBack) {
+  const HWND alpha = Sample(kAlpha);
+  const HWND gamma = Sample(kGamma);
+  SetForegroundWindow(alpha);
+  ASSERT_TRUE(Eventually("Alpha in front", [&] { return GetForegroundWindow() == alpha; }));
+
+  PressKeys({VK_SHIFT, VK_CONTROL, VK_F2});  // the hot key of desktop 2
+  ExpectOverlayShown("Desktop 2", "overlay-desktop-2");
+  ASSERT_TRUE(OverlayEventuallyHidden());
+  ASSERT_TRUE(Eventually("Gamma, the topmost window of desktop 2, in front",
+                         [&] { return GetForegroundWindow() == gamma; }));
+
+  ClickTrayIcon(1);
+  ExpectOverlayShown("Desktop 1", "overlay-desktop-1");
+  ASSERT_TRUE(OverlayEventuallyHidden());
+  ASSERT_TRUE(Eventually("Alpha, remembered for desktop 1, in front",
+                         [&] { return GetForegroundWindow() == alpha; }));
+
+  // The hiding option is on, yet the overlay was never hidden or disabled by it.
+  EXPECT_TRUE(IsWindowEnabled(Overlay()));
+  EXPECT_FALSE(ReadString(kHiddenAppsKey,
+                          std::to_string(reinterpret_cast<std::uintptr_t>(Overlay())))
+                   .has_value());
+}
+
+TEST_F(OverlayTest, IsNeverDrawnByTheVisualManager) {
+  ShowMainWindow();
+  ChoosePage(1);
+  // The main window to the bottom-left corner: its picture then lies clear of the overlay in the
+  // middle of the screen and of Gamma's real window, which comes into the top-left corner.
+  const RECT frame = WindowRect(Main());
+  const int top = H - 20 - (frame.bottom - frame.top);
+  SetWindowPos(Main(), nullptr, 0, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Await("the main window in the corner", [&] { return WindowRect(Main()).top == top; });
+  const Cells cells = MeasureCells();
+  Click(POINT{cells.box.left + cells.width + cells.width / 2,
+              cells.box.top + cells.height * 3 / 4});  // cell 2, clear of Gamma
+  HWND overlay = nullptr;
+  ASSERT_TRUE(Eventually("the overlay visible with \"Desktop 2\"", [&] {
+    overlay = Overlay();
+    return IsWindowVisible(overlay) && WindowTitle(overlay) == "Desktop 2";
+  }));
+
+  // A picture painted after the switch (cell 2 is the current one) while the overlay was up all
+  // the time: where the overlay would be drawn in cell 2 there is only the current cell's colour.
+  const COLORREF cellColour = GetSysColor(COLOR_INACTIVECAPTION);
+  const std::uint32_t current =
+      (GetRValue(cellColour) << 16) | (GetGValue(cellColour) << 8) | GetBValue(cellColour);
+  const RECT shown = WindowRect(overlay);
+  const POINT middle = InPicture(cells, W + (shown.left + shown.right) / 2,
+                                 (shown.top + shown.bottom) / 2);
+  Image picture;
+  ASSERT_TRUE(WaitUntil([&] {
+    picture = CaptureScreen(cells.box);
+    const bool cellTwoCurrent = picture.At(cells.width + 4, cells.height - 4) == current;
+    return cellTwoCurrent && IsWindowVisible(overlay);
+  })) << "no picture with cell 2 current while the overlay was up";
+  SaveArtifact(picture, "visual-manager-with-overlay");
+  EXPECT_EQ(picture.At(middle.x - cells.box.left, middle.y - cells.box.top), current);
+}
+
+}  // namespace
+}  // namespace mirel::e2e
