@@ -72,3 +72,6 @@ if(MIREL_BUILD_TESTS)
            COMMAND bash ${CMAKE_SOURCE_DIR}/tools/check-pe ${pe_check_args})
   set_tests_properties(pe_imports_and_hardening PROPERTIES LABELS host)
 endif()
+
+# Version resource header, portable zip and setup program.
+include(${CMAKE_SOURCE_DIR}/cmake/Packaging.cmake)
