@@ -51,13 +51,14 @@ std::string ControlText(HWND control) {
   return std::string(text, length);
 }
 
-// The window that has the keyboard focus in the thread of `window`.
-HWND FocusOf(HWND window) {
+// The active window and the keyboard focus of the thread of `window`.
+GUITHREADINFO ThreadInfoOf(HWND window) {
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
-  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
-  return info.hwndFocus;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return GUITHREADINFO{};
+  return info;
 }
+HWND FocusOf(HWND window) { return ThreadInfoOf(window).hwndFocus; }
 
 // Memory of another process, freed with the object.
 class RemoteMemory {
@@ -160,10 +161,23 @@ class ControlPanelTest : public ProgramFixture {
     Click(Centre(TabRect(FindChild(Main(), kTabClass), index)));
     const HWND shown = index == 0 ? Tree() : PaintBox();
     Await("page " + std::to_string(index) + " shown", [&] { return IsWindowVisible(shown) != 0; });
+    // A user works on what is on the screen: wait for the picture.
+    if (index == 1) {
+      Await("the visual manager's picture", [&] {
+        return CountColours(SettledPicture(WindowRect(shown))) > 2;
+      });
+    }
   }
 
-  // Clicks the tree's empty lower part: the tree takes the keyboard focus.
+  // Clicks the tree's empty lower part: the tree takes the keyboard focus. First the main window
+  // must have finished its activation (which puts the focus on it), or that would take the focus
+  // back from the tree.
   void FocusTree() {
+    Await("the main window active with the focus in it", [&] {
+      const GUITHREADINFO info = ThreadInfoOf(Main());
+      return info.hwndActive == Main() &&
+             (info.hwndFocus == Main() || IsChild(Main(), info.hwndFocus));
+    });
     const RECT tree = WindowRect(Tree());
     Click(POINT{tree.left + 150, tree.bottom - 8});
     Await("the tree focused", [&] { return FocusOf(Main()) == Tree(); });

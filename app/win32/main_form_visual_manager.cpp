@@ -103,6 +103,8 @@ void TVirtualDeskForm::PaintDesktops(HDC target) {
 }
 
 void TVirtualDeskForm::DesktopsPaintBoxMouseDown(TMouseButton button, Point pointer) {
+  // Input comes before a pending paint; the press must meet the cells of the picture on screen.
+  ::UpdateWindow(DesktopsPaintBox_->Handle());
   VisualManager_.MouseDown(button, pointer);
 }
 
@@ -111,6 +113,7 @@ void TVirtualDeskForm::DesktopsPaintBoxMouseMove(Point pointer) {
 }
 
 void TVirtualDeskForm::DesktopsPaintBoxMouseUp(TMouseButton button, Point pointer) {
+  ::UpdateWindow(DesktopsPaintBox_->Handle());
   VisualManager_.MouseUp(button, pointer);
 }
 
