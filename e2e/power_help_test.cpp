@@ -1,0 +1,532 @@
+// End-to-end tests of the power and help commands, reached through the tray menu: the help page,
+// the about box, monitor off, and the sleep timer with its dialog and its request to end the
+// session.
+//
+// Tray menu, top to bottom: Control panel, -, Turn off monitor, Sleep timer, -, Switch To,
+// Move here, -, Help (How to use, -, About Mirel Virtual Desktop), Exit. The menu is worked with
+// the keyboard; separators are skipped by the arrow keys.
+//
+// The end of the session is observed by a hidden window of this test: Wine's session end asks
+// every process's windows with WM_QUERYENDSESSION, in the order of their process ids, and stops at
+// the first refusal. The test process started before the program, so its window is asked first;
+// it records the request and refuses, so the session (and this test) goes on.
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "e2e/driver/artifacts.h"
+#include "e2e/driver/controls.h"
+#include "e2e/driver/input.h"
+#include "e2e/driver/process.h"
+#include "e2e/driver/program_fixture.h"
+#include "e2e/driver/screen_capture.h"
+#include "e2e/driver/tray.h"
+#include "e2e/driver/wait.h"
+#include "e2e/driver/window_query.h"
+#include "platform/win32/handles.h"
+
+namespace mirel::e2e {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+constexpr const char* kProgramTitle = "Mirel Virtual Desktop";
+// The sleep timer dialog's picture: the bitmap beside the program is 96 x 198 pixels.
+constexpr int kPictureWidth = 96;
+constexpr int kPictureHeight = 198;
+
+// --- Tray menu ------------------------------------------------------------------------------------
+
+// The menu is the same under all four icons. Two right clicks in a row at one place within the
+// double-click time reach the program as a double click, which opens no menu: a menu opened
+// right after another one is opened from another icon.
+void ChooseTurnOffMonitor(int icon = 1) {
+  OpenTrayMenu(icon);
+  ChooseMenuItemByKeys({VK_DOWN, VK_DOWN, VK_RETURN});
+}
+
+void ChooseSleepTimer(int icon = 1) {
+  OpenTrayMenu(icon);
+  ChooseMenuItemByKeys({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+}
+
+// "Help" is the last item but one; Right opens it on its first item.
+void ChooseHowToUse(int icon = 1) {
+  OpenTrayMenu(icon);
+  ChooseMenuItemByKeys({VK_UP, VK_UP, VK_RIGHT, VK_RETURN});
+}
+
+void ChooseAbout(int icon = 1) {
+  OpenTrayMenu(icon);
+  ChooseMenuItemByKeys({VK_UP, VK_UP, VK_RIGHT, VK_DOWN, VK_RETURN});
+}
+
+// --- Windows and controls of another process --------------------------------------------------
+
+// WM_GETTEXT, which the system carries across processes (GetWindowText does not read the text of
+// another process's controls).
+std::string ControlText(HWND control) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutA(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) {
+    return {};
+  }
+  std::string text(length + 1, '\0');
+  if (!SendMessageTimeoutA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                           SMTO_ABORTIFHUNG, 5000, &length)) {
+    return {};
+  }
+  text.resize(length);
+  return text;
+}
+
+LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &answer)) {
+    throw DriverError("no answer from " + Describe(window));
+  }
+  return static_cast<LRESULT>(answer);
+}
+
+struct ChildMatch {
+  const std::function<bool(HWND)>& match;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchChildIf(HWND child, LPARAM context) {
+  auto& search = *reinterpret_cast<ChildMatch*>(context);
+  if (!search.match(child)) return TRUE;
+  search.found = child;
+  return FALSE;
+}
+
+// The first child control of `parent` for which `match` holds.
+HWND FindChildIf(HWND parent, const std::function<bool(HWND)>& match) {
+  ChildMatch search{match};
+  EnumChildWindows(parent, &MatchChildIf, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND RequireChild(HWND parent, const std::string& className,
+                  const std::optional<std::string>& text = std::nullopt) {
+  const HWND child = FindChild(parent, className, text);
+  if (child == nullptr) {
+    throw DriverError("no " + className + (text ? " \"" + *text + "\"" : "") + " in " +
+                      Describe(parent));
+  }
+  return child;
+}
+
+// The static control that shows a bitmap.
+HWND PictureControl(HWND dialog) {
+  return FindChildIf(dialog, [](HWND child) {
+    return WindowClass(child) == "Static" &&
+           (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP;
+  });
+}
+
+// The visible message box (#32770) of process `processId`; null when there is none.
+HWND FindMessageBox(DWORD processId) {
+  return FindTopLevel([&](HWND window) {
+    return WindowProcess(window) == processId && WindowClass(window) == "#32770" &&
+           IsWindowVisible(window);
+  });
+}
+
+// The text of a message box: its static control that is not the icon.
+std::string MessageBoxText(HWND box) {
+  const HWND text = FindChildIf(box, [](HWND child) {
+    return WindowClass(child) == "Static" &&
+           (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON &&
+           !ControlText(child).empty();
+  });
+  return text != nullptr ? ControlText(text) : std::string();
+}
+
+// The screen inside `area` once two pictures in a row agree: a window just shown may still be
+// painting.
+Image SettledPicture(const RECT& area) {
+  Image last = CaptureScreen(area);
+  Image settled;
+  Await("a settled picture of the screen", [&] {
+    Image next = CaptureScreen(area);
+    const bool same = CountDifferentPixels(next, last) == 0;
+    last = std::move(next);
+    if (same) settled = last;
+    return same;
+  });
+  return settled;
+}
+
+void ClickControl(HWND control) { Click(Centre(WindowRect(control))); }
+
+bool SameText(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(),
+                                                static_cast<int>(a.size()), b.data(),
+                                                static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+// --- A hidden window that sees the end of the session asked for ----------------------------------
+
+class SessionEndWatch {
+ public:
+  SessionEndWatch() {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &SessionEndWatch::WindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kClass;
+    RegisterClassExA(&wc);
+    window_.Reset(CreateWindowExA(0, kClass, "session end watch", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                  nullptr, wc.hInstance, this));
+    if (!window_) throw DriverError("cannot create the session end watch window");
+  }
+
+  int Requests() const { return requests_; }
+  Clock::time_point LastRequest() const { return lastRequest_; }
+
+ private:
+  static constexpr const char* kClass = "MirelE2ESessionEndWatch";
+
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+      SetWindowLongPtrA(window, GWLP_USERDATA,
+                        reinterpret_cast<LONG_PTR>(
+                            reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<SessionEndWatch*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message == WM_QUERYENDSESSION && self != nullptr) {
+      ++self->requests_;
+      self->lastRequest_ = Clock::now();
+      return FALSE;  // refused: the session, the program and this test go on
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+
+  win32::UniqueWindow window_;
+  int requests_ = 0;
+  Clock::time_point lastRequest_{};
+};
+
+// --- A copy of the program in a folder of its own, without the files beside the original -------
+
+class LoneProgramCopy {
+ public:
+  LoneProgramCopy() {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    folder_ = std::string(temp) + "mirel-lone-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    path_ = folder_ + "\\" + ProgramUnderTest::kExecutable;
+    if (!CopyFileA(BesideTestExecutable(ProgramUnderTest::kExecutable).c_str(), path_.c_str(),
+                   FALSE)) {
+      throw DriverError("cannot copy the program to " + path_);
+    }
+  }
+  LoneProgramCopy(const LoneProgramCopy&) = delete;
+  LoneProgramCopy& operator=(const LoneProgramCopy&) = delete;
+  ~LoneProgramCopy() {
+    process_.Terminate();
+    DeleteFileA(path_.c_str());
+    RemoveDirectoryA(folder_.c_str());
+  }
+
+  const std::string& Folder() const { return folder_; }
+  const Process& Running() const { return process_; }
+
+  void Start() {
+    process_ = Process::Start(path_, "");
+    if (WaitForInputIdle(process_.Handle(), 15000) != 0) {
+      throw DriverError("the program copy did not get ready for input");
+    }
+    Await("the program copy's main form and overlay", [&] {
+      return FindWindowOf(process_.Id(), kMainFormClass) != nullptr &&
+             FindWindowOf(process_.Id(), kOverlayClass) != nullptr;
+    });
+  }
+  HWND Window(const char* className) const { return FindWindowOf(process_.Id(), className); }
+
+ private:
+  std::string folder_;
+  std::string path_;
+  Process process_;
+};
+
+// --- An association that shows what the shell was asked to open ----------------------------------
+
+// Makes ".htm" files open in the sample application, with a window titled by the file's path:
+// "open" on a page then shows up as a window of that title. The session's prefix is this run's
+// own, so the association goes with it.
+void OpenPagesAsSampleWindows() {
+  const std::string command =
+      "\"" + BesideTestExecutable(SampleApp::kExecutable) + "\" \"title=%1;x=300;y=300\"";
+  auto write = [](const char* keyPath, const std::string& value) {
+    win32::UniqueRegKey key;
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, keyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        key.Put(), nullptr) != ERROR_SUCCESS ||
+        RegSetValueExA(key.get(), nullptr, 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1)) != ERROR_SUCCESS) {
+      throw DriverError(std::string("cannot write HKCR\\") + keyPath);
+    }
+  };
+  write(".htm", "MirelE2E.Page");
+  write("MirelE2E.Page\\shell\\open\\command", command);
+}
+
+// --- Tests ----------------------------------------------------------------------------------------
+
+// Clicks into the field and waits until it has the keyboard focus.
+void FocusField(HWND dialog, HWND field) {
+  ClickControl(field);
+  Await("the focus in " + Describe(field), [&] {
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &gui) &&
+           gui.hwndFocus == field;
+  });
+}
+
+class PowerHelpTest : public ProgramFixture {
+ protected:
+  // The sleep timer dialog, once it is shown.
+  HWND AwaitSleepTimerDialog(DWORD processId) {
+    HWND dialog = nullptr;
+    Await("the sleep timer dialog", [&] {
+      dialog = FindWindowOf(processId, kSleepTimerClass);
+      return dialog != nullptr && IsWindowVisible(dialog);
+    });
+    return dialog;
+  }
+
+  // "Start" with `minutes` and the kind of shutdown at index `type` of "Type".
+  void StartSleepTimer(int minutes, int type, int icon = 1) {
+    ChooseSleepTimer(icon);
+    const HWND dialog = AwaitSleepTimerDialog(program.ProcessId());
+    const HWND typeBox = RequireChild(dialog, "ComboBox");
+    Ask(typeBox, CB_SETCURSEL, static_cast<WPARAM>(type));
+    const HWND minutesField = RequireChild(dialog, "Edit");
+    // Typed as a user would: into the field, over its whole text.
+    FocusField(dialog, minutesField);
+    Ask(minutesField, EM_SETSEL, 0, -1);
+    for (const char digit : std::to_string(minutes)) TapKey(static_cast<WORD>(digit));
+    ASSERT_TRUE(Eventually("the minutes typed", [&] {
+      return ControlText(minutesField) == std::to_string(minutes);
+    }));
+    ClickControl(RequireChild(dialog, "Button", "Start"));
+    ASSERT_TRUE(Eventually("the dialog closed", [&] { return !IsWindowVisible(dialog); }));
+  }
+
+  void CancelSleepTimer(int icon = 1) {
+    ChooseSleepTimer(icon);
+    const HWND dialog = AwaitSleepTimerDialog(program.ProcessId());
+    ClickControl(RequireChild(dialog, "Button", "Cancel"));
+    ASSERT_TRUE(Eventually("the dialog closed", [&] { return !IsWindowVisible(dialog); }));
+  }
+
+  // The program is running and its window procedure answers.
+  ::testing::AssertionResult ProgramGoesOn() {
+    if (!program.Running()) {
+      return ::testing::AssertionFailure()
+             << "the program ended with exit code " << program.ExitCode();
+    }
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(program.MainWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000,
+                             &answer)) {
+      return ::testing::AssertionFailure() << "the program does not answer";
+    }
+    return ::testing::AssertionSuccess();
+  }
+};
+
+TEST_F(PowerHelpTest, HowToUseOpensTheHelpPageBesideTheProgram) {
+  const std::string page = BesideTestExecutable("help\\products\\vd.htm");
+  const DWORD attributes = GetFileAttributesA(page.c_str());
+  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << "the build put no help page at " << page;
+  OpenPagesAsSampleWindows();
+
+  ChooseHowToUse();
+
+  HWND opened = nullptr;
+  ASSERT_TRUE(Eventually(
+      "a window of the program associated with the page, titled " + page,
+      [&] {
+        opened = FindTopLevel([&](HWND window) { return SameText(WindowTitle(window), page); });
+        return opened != nullptr;
+      },
+      kDefaultTimeout, [] {
+        std::string text = "top-level windows:";
+        for (HWND window : TopLevelWindows()) {
+          if (IsWindowVisible(window)) text += "\n    " + Describe(window);
+        }
+        return text;
+      }));
+  // Opened by a process of its own, not by the program.
+  EXPECT_NE(WindowProcess(opened), program.ProcessId());
+  EXPECT_NE(WindowProcess(opened), sample.ProcessId());
+  EXPECT_TRUE(ProgramGoesOn());
+
+  const win32::UniqueKernelHandle viewer(
+      OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, WindowProcess(opened)));
+  if (viewer) {
+    TerminateProcess(viewer.get(), 0);
+    WaitForSingleObject(viewer.get(), 5000);
+  }
+}
+
+TEST_F(PowerHelpTest, AboutShowsTheAboutBoxAndOkClosesIt) {
+  ChooseAbout();
+
+  HWND about = nullptr;
+  ASSERT_TRUE(Eventually("the about box", [&] {
+    about = program.Window(kAboutClass);
+    return about != nullptr && IsWindowVisible(about);
+  }));
+  EXPECT_EQ(WindowTitle(about), "About Mirel Virtual Desktop");
+  SaveArtifact(SettledPicture(WindowRect(about)), "about-box");
+  EXPECT_NE(FindChild(about, "Static", std::string(kProgramTitle)), nullptr);
+  const std::string information = ControlText(RequireChild(about, "Edit"));
+  EXPECT_NE(information.find("version "), std::string::npos) << information;
+  EXPECT_NE(information.find("Shift+Ctrl+F1"), std::string::npos) << information;
+  EXPECT_NE(information.find("Copyright (c) 2026 Mirel Virtual Desktop developers"),
+            std::string::npos)
+      << information;
+
+  ClickControl(RequireChild(about, "Button", "OK"));
+  EXPECT_TRUE(Eventually("the about box closed", [&] { return !IsWindowVisible(about); }));
+  EXPECT_TRUE(ProgramGoesOn());
+}
+
+TEST_F(PowerHelpTest, TurnOffMonitorReturnsAndTheProgramGoesOn) {
+  ChooseTurnOffMonitor();
+
+  EXPECT_TRUE(ProgramGoesOn());
+  // The menu works again: the command has returned to the event loop.
+  ChooseAbout(2);
+  HWND about = nullptr;
+  ASSERT_TRUE(Eventually("the about box after monitor off", [&] {
+    about = program.Window(kAboutClass);
+    return about != nullptr && IsWindowVisible(about);
+  }));
+  ClickControl(RequireChild(about, "Button", "OK"));
+  EXPECT_TRUE(Eventually("the about box closed", [&] { return !IsWindowVisible(about); }));
+}
+
+TEST_F(PowerHelpTest, SleepTimerDialogShowsItsPictureAndRefusesTooManyMinutes) {
+  ChooseSleepTimer();
+  const HWND dialog = AwaitSleepTimerDialog(program.ProcessId());
+  EXPECT_EQ(WindowTitle(dialog), "Sleep timer");
+  EXPECT_EQ(FindMessageBox(program.ProcessId()), nullptr) << "an error box came up";
+
+  const HWND picture = PictureControl(dialog);
+  ASSERT_NE(picture, nullptr) << "no picture control in " << Describe(dialog);
+  EXPECT_NE(Ask(picture, STM_GETIMAGE, IMAGE_BITMAP), 0) << "no bitmap in the picture control";
+  const RECT area = WindowRect(picture);
+  EXPECT_EQ(area.right - area.left, kPictureWidth);
+  EXPECT_EQ(area.bottom - area.top, kPictureHeight);
+  Image shown;
+  ASSERT_TRUE(Eventually("the picture drawn", [&] {
+    shown = CaptureScreen(area);
+    return CountColours(shown) > 16;
+  }));
+  SaveArtifact(SettledPicture(WindowRect(dialog)), "sleep-timer-dialog");
+
+  const HWND typeBox = RequireChild(dialog, "ComboBox");
+  EXPECT_EQ(Ask(typeBox, CB_GETCOUNT), 2);
+  EXPECT_EQ(Ask(typeBox, CB_GETCURSEL), 0);
+  const HWND minutesField = RequireChild(dialog, "Edit");
+  EXPECT_EQ(ControlText(minutesField), "10");
+
+  // 99999 minutes would not fit the timer: the fifth digit is refused.
+  FocusField(dialog, minutesField);
+  Ask(minutesField, EM_SETSEL, 0, -1);
+  for (int i = 0; i < 5; ++i) TapKey('9');
+  EXPECT_TRUE(Eventually("the field to keep 9999", [&] {
+    return ControlText(minutesField) == "9999";
+  })) << ControlText(minutesField);
+
+  ClickControl(RequireChild(dialog, "Button", "Cancel"));
+  EXPECT_TRUE(Eventually("the dialog closed", [&] { return !IsWindowVisible(dialog); }));
+  EXPECT_TRUE(ProgramGoesOn());
+}
+
+TEST_F(PowerHelpTest, WithoutThePictureTheErrorBoxComesFirstThenTheDialog) {
+  LoneProgramCopy copy;
+  ExitProgram();
+  // The icons of the ended program have gone before the copy's take their places.
+  SweepDeadTrayIcons();
+  copy.Start();
+  Await("the copy's four tray icons", [&] {
+    for (int desktop = 1; desktop <= kTrayIconCount; ++desktop) {
+      if (!TrayIconShown(desktop)) return false;
+    }
+    return true;
+  });
+  const DWORD copyId = copy.Running().Id();
+
+  ChooseSleepTimer(2);  // "Exit" was chosen under icon 1 a moment ago
+  HWND box = nullptr;
+  ASSERT_TRUE(Eventually("the error box", [&] { return (box = FindMessageBox(copyId)) != nullptr; }));
+  EXPECT_EQ(WindowTitle(box), kProgramTitle);
+  SaveArtifact(SettledPicture(WindowRect(box)), "missing-picture-error-box");
+  const std::string expected = "Cannot open file \"" + copy.Folder() + "\\vdlogo.dat\". ";
+  const std::string text = MessageBoxText(box);
+  EXPECT_EQ(text.substr(0, expected.size()), expected) << text;
+  EXPECT_GT(text.size(), expected.size()) << "no reason given: " << text;
+  // The dialog waits for the error box.
+  const HWND dialog = copy.Window(kSleepTimerClass);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_FALSE(IsWindowVisible(dialog));
+
+  ClickControl(RequireChild(box, "Button", "OK"));
+  ASSERT_TRUE(Eventually("the sleep timer dialog after the error box",
+                         [&] { return IsWindowVisible(dialog); }));
+  const HWND picture = PictureControl(dialog);
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(Ask(picture, STM_GETIMAGE, IMAGE_BITMAP), 0) << "a picture from nowhere";
+
+  ClickControl(RequireChild(dialog, "Button", "Cancel"));
+  ASSERT_TRUE(Eventually("the dialog closed", [&] { return !IsWindowVisible(dialog); }));
+  ChooseExit();
+  EXPECT_TRUE(copy.Running().WaitForExit(seconds(15)));
+}
+
+
+// Runs last: the refused end of the session may have ended processes that come before this test's
+// own in the order of process ids.
+TEST_F(PowerHelpTest, StartAsksToEndTheSessionAfterAMinuteAndCancelDisarms) {
+  SessionEndWatch watch;
+  constexpr int kPowerOff = 0;
+  // The timer fires after its whole interval, never before; the margin above it covers a busy
+  // machine.
+  constexpr auto kMinute = seconds(60);
+  constexpr auto kMargin = seconds(20);
+
+  // Armed, then cancelled before the minute: nothing is asked when the minute has passed.
+  const auto firstStart = Clock::now();
+  ASSERT_NO_FATAL_FAILURE(StartSleepTimer(1, kPowerOff));
+  ASSERT_NO_FATAL_FAILURE(CancelSleepTimer(2));
+  ASSERT_LT(Clock::now() - firstStart, kMinute) << "too slow to cancel before the minute";
+  EXPECT_FALSE(WaitUntil([&] { return watch.Requests() > 0; },
+                         std::chrono::duration_cast<milliseconds>(
+                             kMinute + kMargin - (Clock::now() - firstStart))))
+      << "the session end was asked for after \"Cancel\"";
+  EXPECT_TRUE(ProgramGoesOn());
+
+  // Armed again: after one minute the program asks the system to end the session.
+  const auto start = Clock::now();
+  ASSERT_NO_FATAL_FAILURE(StartSleepTimer(1, kPowerOff));
+  ASSERT_TRUE(Eventually("the session end asked for", [&] { return watch.Requests() > 0; },
+                         kMinute + kMargin));
+  EXPECT_GE(watch.LastRequest() - start, kMinute - seconds(1));
+  // Refused here, the session goes on; so does the program, whose timer stays armed.
+  EXPECT_TRUE(ProgramGoesOn());
+}
+
+}  // namespace
+}  // namespace mirel::e2e
