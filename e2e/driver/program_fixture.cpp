@@ -1,0 +1,175 @@
+#include "e2e/driver/program_fixture.h"
+
+#include "e2e/driver/artifacts.h"
+#include "e2e/driver/registry.h"
+#include "e2e/driver/tray.h"
+#include "e2e/driver/wait.h"
+#include "e2e/driver/window_query.h"
+
+namespace mirel::e2e {
+namespace {
+
+constexpr std::chrono::seconds kExitTimeout{15};
+
+std::string CurrentTestName() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  return std::string(info->test_suite_name()) + "." + info->name();
+}
+
+}  // namespace
+
+std::map<std::string, int> ProgramFixture::StandardLefts() const {
+  return {{kAlpha, 10}, {kBeta, W - 254}, {kGamma, W + 10}, {kDelta, 2 * W + 10}, {kFar, 12000}};
+}
+
+std::map<std::string, int> ProgramFixture::ShiftedLefts(int dx) const {
+  auto lefts = StandardLefts();
+  for (auto& [title, left] : lefts) {
+    if (title != kFar) left += dx;
+  }
+  return lefts;
+}
+
+std::vector<std::string> ProgramFixture::StandardWindows() const {
+  std::vector<std::string> texts;
+  // Alpha, opened last, is the topmost.
+  for (const char* title : {kFar, kDelta, kGamma, kBeta, kAlpha}) {
+    texts.push_back(std::string("title=") + title + ";x=" +
+                    std::to_string(StandardLefts().at(title)) + ";y=10;w=240;h=160");
+  }
+  return texts;
+}
+
+void ProgramFixture::SetUp() {
+  DeleteProgramKey();
+  PrepareSettings();
+  SweepDeadTrayIcons();  // icons must take their places from the right edge
+  sample.Start(SampleWindows());
+  StartProgram();
+}
+
+void ProgramFixture::TearDown() {
+  if (HasFailure()) {
+    const std::string path = SaveArtifact(CaptureScreen(), CurrentTestName() + "-failure");
+    std::cerr << "screen at the failure: " << path << "\n";
+  }
+  KillProgram();
+  sample.Stop();
+}
+
+void ProgramFixture::StartProgram() {
+  program.Start();
+  Await("the program's four tray icons", [&] {
+    for (int desktop = 1; desktop <= kTrayIconCount; ++desktop) {
+      if (!TrayIconShown(desktop)) return false;
+    }
+    return true;
+  });
+}
+
+void ProgramFixture::ExitProgram() {
+  ChooseExit();
+  if (!program.WaitForExit(kExitTimeout)) {
+    throw DriverError("the program still runs " + std::to_string(kExitTimeout.count()) +
+                      " s after \"Exit\"");
+  }
+}
+
+void ProgramFixture::KillProgram() {
+  program.Kill();
+  SweepDeadTrayIcons();
+}
+
+void ProgramFixture::ShowMainWindow() {
+  ChooseControlPanel();
+  Await("the main window shown and in the foreground", [&] {
+    const HWND main = program.MainWindow();
+    return IsWindowVisible(main) && GetForegroundWindow() == main;
+  });
+}
+
+::testing::AssertionResult ProgramFixture::TrayEventually(
+    const std::string& what, const std::function<bool(const Image&)>& accept,
+    Image& picture) const {
+  Image previous;
+  return Eventually("the notification area settled with " + what, [&] {
+    Image current = CaptureScreen(TrayIconsArea());
+    bool settled = CountDifferentPixels(current, previous) == 0;
+    for (int desktop = 1; settled && desktop <= kTrayIconCount; ++desktop) {
+      settled = CountColours(IconIn(current, desktop)) > 1;
+    }
+    previous = std::move(current);
+    if (!settled || !accept(previous)) return false;
+    picture = previous;
+    return true;
+  });
+}
+
+Image ProgramFixture::IconIn(const Image& tray, int desktop) {
+  const RECT strip = TrayIconsArea();
+  RECT icon = TrayIconArea(desktop);
+  OffsetRect(&icon, -strip.left, -strip.top);
+  return tray.Crop(icon);
+}
+
+::testing::AssertionResult ProgramFixture::WindowsEventuallyAt(
+    const std::map<std::string, int>& lefts) const {
+  std::string what = "left edges";
+  for (const auto& [title, left] : lefts) what += " " + title + "=" + std::to_string(left);
+  return Eventually(
+      what,
+      [&] {
+        for (const auto& [title, left] : lefts) {
+          const HWND window = sample.FindWindowTitled(title);
+          if (window == nullptr || WindowRect(window).left != left) return false;
+        }
+        return true;
+      },
+      kDefaultTimeout, [&] { return DescribeSampleWindows(); });
+}
+
+::testing::AssertionResult ProgramFixture::WindowsEventually(
+    const std::vector<std::string>& hidden, const std::vector<std::string>& shown) const {
+  std::string what = "hidden and disabled:";
+  for (const auto& title : hidden) what += " " + title;
+  what += "; visible and enabled:";
+  for (const auto& title : shown) what += " " + title;
+  return Eventually(
+      what,
+      [&] {
+        for (const auto& title : hidden) {
+          const HWND window = sample.FindWindowTitled(title);
+          if (window == nullptr || IsWindowVisible(window) || IsWindowEnabled(window)) {
+            return false;
+          }
+        }
+        for (const auto& title : shown) {
+          const HWND window = sample.FindWindowTitled(title);
+          if (window == nullptr || !IsWindowVisible(window) || !IsWindowEnabled(window)) {
+            return false;
+          }
+        }
+        return true;
+      },
+      kDefaultTimeout, [&] { return DescribeSampleWindows(); });
+}
+
+::testing::AssertionResult ProgramFixture::SwitchCompleted(int desktop) const {
+  const std::string caption = "Desktop " + std::to_string(desktop);
+  return Eventually(
+      "the overlay caption \"" + caption + "\"",
+      [&] { return WindowTitle(program.Window(kOverlayClass)) == caption; }, kDefaultTimeout,
+      [&] { return "overlay: " + Describe(program.Window(kOverlayClass)); });
+}
+
+std::string ProgramFixture::DescribeSampleWindows() const {
+  std::string text = "sample windows:";
+  for (HWND window : sample.Windows()) text += "\n    " + Describe(window);
+  text += "\n  HiddenApps values:";
+  for (const auto& [name, title] : ReadStrings(kHiddenAppsKey)) {
+    text += " " + name + "='" + title + "'";
+  }
+  return text;
+}
+
+}  // namespace mirel::e2e

@@ -1,0 +1,97 @@
+// The fixture of every end-to-end test of the program. Per test it
+//   1. deletes the program's registry key (every test starts from nothing stored), then lets the
+//      test store settings (PrepareSettings);
+//   2. starts the sample application with the test's windows (SampleWindows) and then the program,
+//      and waits until the program is ready and its four tray icons are shown;
+// and at teardown, whatever happened, saves a picture of the screen when the test failed, kills the
+// program, clears its dead icons from the notification area and ends the sample.
+//
+//   class MyTest : public ProgramFixture {};
+//   TEST_F(MyTest, TrayClickSwitches) {
+//     ClickTrayIcon(2);
+//     ASSERT_TRUE(WindowsEventuallyAt({{kAlpha, 100 - W}}));
+//   }
+//
+// Driver steps that cannot be done throw DriverError: the test fails with the message, teardown
+// runs as usual.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "e2e/driver/program.h"
+#include "e2e/driver/sample_app.h"
+#include "e2e/driver/screen_capture.h"
+
+namespace mirel::e2e {
+
+class ProgramFixture : public ::testing::Test {
+ protected:
+  // The standard windows (StandardWindows()): two on desktop 1, one each on desktops 2 and 3, and
+  // one so far to the right (left edge 12000) that no switch moves it. They keep to the top
+  // corners of their cells, clear of the main window (centred) and of the notification area.
+  static constexpr const char* kAlpha = "Alpha";
+  static constexpr const char* kBeta = "Beta";
+  static constexpr const char* kGamma = "Gamma";
+  static constexpr const char* kDelta = "Delta";
+  static constexpr const char* kFar = "Far";
+  // Left edges of the standard windows while desktop 1 is on screen, and after every window in
+  // reach moved by `dx`.
+  std::map<std::string, int> StandardLefts() const;
+  std::map<std::string, int> ShiftedLefts(int dx) const;
+  std::vector<std::string> StandardWindows() const;
+
+  // The windows the sample opens before the program starts; the standard ones unless overridden.
+  virtual std::vector<std::string> SampleWindows() const { return StandardWindows(); }
+  // Runs after the registry was cleaned and before the program starts.
+  virtual void PrepareSettings() {}
+
+  void SetUp() override;
+  void TearDown() override;
+
+  // Starts the program and waits until its tray icons are shown (again, after a test ended it).
+  void StartProgram();
+  // "Exit" from the tray menu; waits until the process has ended.
+  void ExitProgram();
+  // Kills the program (the crash drill) and clears its dead icons from the notification area, so
+  // that the icons of the next start take the same places.
+  void KillProgram();
+
+  // "Control panel" from the tray menu; waits until the main window is shown and in front.
+  void ShowMainWindow();
+
+  HWND Sample(const std::string& title) const { return sample.Window(title); }
+
+  // Waits until the notification area shows the four icons, alike in two looks in a row (the shell
+  // may be repainting), and `accept` holds for that picture of TrayIconsArea(); leaves it in
+  // `picture`.
+  ::testing::AssertionResult TrayEventually(const std::string& what,
+                                            const std::function<bool(const Image&)>& accept,
+                                            Image& picture) const;
+  // The picture of icon `desktop` (1..4) in a picture of TrayIconsArea().
+  static Image IconIn(const Image& tray, int desktop);
+
+  // Waits until each sample window named in `lefts` has that left edge; the failure lists every
+  // sample window.
+  ::testing::AssertionResult WindowsEventuallyAt(const std::map<std::string, int>& lefts) const;
+  // Waits until the sample windows `hidden` are hidden and disabled and `shown` visible and
+  // enabled.
+  ::testing::AssertionResult WindowsEventually(const std::vector<std::string>& hidden,
+                                               const std::vector<std::string>& shown) const;
+  // Waits until the switch to `desktop` (1..8) has run to its end: its last step gives the name
+  // overlay the caption "Desktop N". Consecutive switches must go to different desktops.
+  ::testing::AssertionResult SwitchCompleted(int desktop) const;
+  // Every sample window, one per line, and the "HiddenApps" record: for failure messages.
+  std::string DescribeSampleWindows() const;
+
+  const int W = GetSystemMetrics(SM_CXSCREEN);
+  const int H = GetSystemMetrics(SM_CYSCREEN);
+  SampleApp sample;
+  ProgramUnderTest program;
+};
+
+}  // namespace mirel::e2e

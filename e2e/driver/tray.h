@@ -1,0 +1,46 @@
+// The program's four notification-area icons in Wine's virtual desktop, and its tray menu.
+//
+// Wine's taskbar is 20 pixels high at the bottom of the screen; its icons are 20 x 20, the first
+// one added rightmost. The program adds its icons in the order 4, 3, 2, 1, so icon N (desktop N)
+// is the (4 - N)th added and sits at x = W - 20 (4 - N) - 10, y = H - 10.
+#pragma once
+
+#include <initializer_list>
+
+#include "platform/win32/windows_api.h"
+
+namespace mirel::e2e {
+
+inline constexpr int kTrayIconCount = 4;
+
+// Centre and 20 x 20 square of the icon of desktop `desktop` (1..4).
+POINT TrayIconCentre(int desktop);
+RECT TrayIconArea(int desktop);
+// The strip that holds the four icons.
+RECT TrayIconsArea();
+
+// Whether the place of the icon of `desktop` shows a picture: the 16 x 16 square inside it is
+// not of one colour (the plain face of the taskbar, or the desktop while there is no taskbar).
+bool TrayIconShown(int desktop);
+
+// Icons whose owner died stay in the notification area, as on Windows, until the pointer passes
+// over them: the shell then finds the owner gone and removes the icon. Passes the pointer over the
+// places of the program's icons until no icon is left there; throws DriverError if some stay.
+void SweepDeadTrayIcons();
+
+// A left click on the icon of `desktop`.
+void ClickTrayIcon(int desktop);
+
+// A right click on the icon of `desktop`; returns the tray menu's window once it is open. Throws
+// DriverError when no menu opens.
+HWND OpenTrayMenu(int desktop = 1);
+
+// Presses `keys` one after the other in the open menu and waits until the menu has closed.
+// From a fresh menu, {VK_DOWN, VK_RETURN} picks the first item and {VK_UP, VK_RETURN} the last.
+void ChooseMenuItemByKeys(std::initializer_list<WORD> keys);
+
+// Tray menu commands the tests use: its first item, "Control panel", and its last, "Exit".
+void ChooseControlPanel();
+void ChooseExit();
+
+}  // namespace mirel::e2e

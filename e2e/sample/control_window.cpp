@@ -1,0 +1,54 @@
+#include "e2e/sample/control_window.h"
+
+#include <string>
+
+#include "e2e/sample/sample_window.h"
+#include "e2e/sample/window_spec.h"
+
+namespace mirel::sample {
+namespace {
+
+constexpr std::string_view kClosePrefix = "close ";
+
+LRESULT Execute(const std::string& command) {
+  if (command == "quit") {
+    PostQuitMessage(0);
+    return 1;
+  }
+  if (command.starts_with(kClosePrefix)) {
+    const HWND window = FindSampleWindow(command.substr(kClosePrefix.size()));
+    return window != nullptr && PostMessageA(window, WM_CLOSE, 0, 0) ? 1 : 0;
+  }
+  std::string error;
+  const auto spec = ParseWindowSpec(command, error);
+  return spec && OpenWindowOnOwnThread(*spec).window != nullptr ? 1 : 0;
+}
+
+LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COPYDATA) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (data == nullptr || data->lpData == nullptr) return 0;
+    try {
+      return Execute(std::string(static_cast<const char*>(data->lpData), data->cbData));
+    } catch (...) {
+      return 0;  // nothing may unwind through user32
+    }
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+win32::UniqueWindow CreateControlWindow() {
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = ControlWindowProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = kControlWindowClass;
+  if (RegisterClassExA(&windowClass) == 0) return {};
+  // A hidden top-level window with no title: never a window the program under test manages.
+  return win32::UniqueWindow(CreateWindowExA(0, kControlWindowClass, "", WS_OVERLAPPED, 0, 0, 0, 0,
+                                             nullptr, nullptr, windowClass.hInstance, nullptr));
+}
+
+}  // namespace mirel::sample

@@ -1,0 +1,48 @@
+// MirelSample: opens the top-level windows described on its command line, one argument per window
+// (see window_spec.h), then its control window (control_window.h), and runs until told to quit.
+// Exit status 2 when an argument is malformed or a window cannot be opened; the reason goes to
+// standard error.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "e2e/sample/control_window.h"
+#include "e2e/sample/sample_window.h"
+#include "e2e/sample/window_spec.h"
+
+namespace {
+
+constexpr int kBadArguments = 2;
+
+bool OpenFromCommandLine() {
+  for (int i = 1; i < __argc; ++i) {
+    std::string error;
+    const auto spec = mirel::sample::ParseWindowSpec(__argv[i], error);
+    if (spec) error = mirel::sample::OpenWindowOnOwnThread(*spec).error;
+    if (!error.empty()) {
+      std::fprintf(stderr, "MirelSample: %s: %s\n", __argv[i], error.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // Windows open one after the other, so their Z order follows the command line (last on top).
+  if (!OpenFromCommandLine()) return kBadArguments;
+  // The control window comes last: once it exists, every window of the command line does.
+  const mirel::win32::UniqueWindow control = mirel::sample::CreateControlWindow();
+  if (!control) {
+    std::fprintf(stderr, "MirelSample: cannot create the control window\n");
+    return kBadArguments;
+  }
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  // Windows whose threads are still running (or hanging) end with the process.
+  std::_Exit(0);
+}

@@ -1,0 +1,170 @@
+#include "e2e/sample/sample_window.h"
+
+#include <chrono>
+#include <future>
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include "platform/win32/handles.h"
+
+namespace mirel::sample {
+namespace {
+
+constexpr char kHiddenOwnerClass[] = "MirelSampleHiddenOwner";
+constexpr UINT_PTR kHangTimer = 1;
+constexpr auto kCreateTimeout = std::chrono::seconds(10);
+
+// How long each window's thread is to stall, by window; read on the window's own thread only.
+thread_local int tHangForMs = 0;
+
+LRESULT CALLBACK SampleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_TIMER:
+      if (wParam == kHangTimer) {
+        KillTimer(window, kHangTimer);
+        // The simulated hang itself: the thread answers no message meanwhile.
+        Sleep(static_cast<DWORD>(tHangForMs));
+        return 0;
+      }
+      break;
+    case WM_DESTROY:
+      // One sample window per thread: its end ends the thread's loop.
+      PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Window classes are per process; every thread may create windows of a class once registered.
+bool EnsureClass(const std::string& name, WNDPROC procedure) {
+  static std::mutex mutex;
+  static std::set<std::string> registered;
+  std::lock_guard lock(mutex);
+  if (registered.contains(name)) return true;
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  windowClass.lpszClassName = name.c_str();
+  if (RegisterClassExA(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    return false;
+  }
+  registered.insert(name);
+  return true;
+}
+
+int ShowCommand(ShowState state) {
+  switch (state) {
+    case ShowState::kMinimized:
+      return SW_SHOWMINNOACTIVE;
+    case ShowState::kMaximized:
+      return SW_SHOWMAXIMIZED;
+    case ShowState::kNormal:
+      break;
+  }
+  return SW_SHOWNORMAL;
+}
+
+std::string ErrorText(const char* what) {
+  return std::string(what) + " failed with error " + std::to_string(GetLastError());
+}
+
+// The body of a window's thread: create, report, run the loop, destroy.
+void RunWindowThread(WindowSpec spec, HWND owner, std::promise<OpenResult> created) {
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  if (!EnsureClass(spec.className, SampleWindowProc) ||
+      !EnsureClass(kHiddenOwnerClass, DefWindowProcA)) {
+    created.set_value({nullptr, ErrorText("RegisterClassEx")});
+    return;
+  }
+  win32::UniqueWindow hiddenOwner;
+  if (spec.hiddenOwner) {
+    hiddenOwner.Reset(CreateWindowExA(0, kHiddenOwnerClass, "", WS_OVERLAPPEDWINDOW, 0, 0, 100,
+                                      100, nullptr, nullptr, instance, nullptr));
+    if (!hiddenOwner) {
+      created.set_value({nullptr, ErrorText("CreateWindowEx of the hidden owner")});
+      return;
+    }
+    owner = hiddenOwner.get();
+  }
+  win32::UniqueWindow window(CreateWindowExA(
+      spec.toolWindow ? WS_EX_TOOLWINDOW : 0, spec.className.c_str(), spec.title.c_str(),
+      WS_OVERLAPPEDWINDOW, spec.x, spec.y, spec.width, spec.height, owner, nullptr, instance,
+      nullptr));
+  if (!window) {
+    created.set_value({nullptr, ErrorText("CreateWindowEx")});
+    return;
+  }
+  if (spec.disabled) EnableWindow(window.get(), FALSE);
+  if (spec.visible) ShowWindow(window.get(), ShowCommand(spec.state));
+  if (spec.hangAfterMs >= 0) {
+    tHangForMs = spec.hangForMs;
+    SetTimer(window.get(), kHangTimer, static_cast<UINT>(spec.hangAfterMs), nullptr);
+  }
+  created.set_value({window.get(), {}});
+
+  // Ends on WM_DESTROY (close) or on a WM_QUIT posted by anyone, whatever its wParam.
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  // Already destroyed through WM_CLOSE: nothing left to release.
+  if (!IsWindow(window.get())) (void)window.Release();
+}
+
+bool IsOwnSampleWindow(HWND window) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != GetCurrentProcessId()) return false;
+  char className[256] = {};
+  GetClassNameA(window, className, sizeof(className));
+  return std::string(className) != kHiddenOwnerClass &&
+         std::string(className) != "MirelSampleControl";
+}
+
+struct TitleSearch {
+  const std::string& title;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchTitle(HWND window, LPARAM context) {
+  auto& search = *reinterpret_cast<TitleSearch*>(context);
+  char text[256] = {};
+  GetWindowTextA(window, text, sizeof(text));
+  if (search.title != text || !IsOwnSampleWindow(window)) return TRUE;
+  search.found = window;
+  return FALSE;
+}
+
+}  // namespace
+
+OpenResult OpenWindowOnOwnThread(const WindowSpec& spec) {
+  HWND owner = nullptr;
+  if (spec.ownerTitle) {
+    owner = FindSampleWindow(*spec.ownerTitle);
+    if (owner == nullptr) return {nullptr, "no window titled '" + *spec.ownerTitle + "' to own it"};
+  }
+  std::promise<OpenResult> created;
+  std::future<OpenResult> result = created.get_future();
+  // Detached: the thread lives as long as its window; the process may end while it hangs.
+  std::thread(RunWindowThread, spec, owner, std::move(created)).detach();
+  if (result.wait_for(kCreateTimeout) != std::future_status::ready) {
+    return {nullptr, "the window thread did not create '" + spec.title + "' in time"};
+  }
+  return result.get();
+}
+
+HWND FindSampleWindow(const std::string& title) {
+  TitleSearch search{title};
+  EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace mirel::sample

@@ -1,0 +1,41 @@
+// The text that describes one window of the sample application: `key=value` pairs separated by
+// semicolons, for example "title=Alpha;x=100;y=100;w=300;h=200;state=max". The same text opens a
+// window from the command line (one argument per window) and through the control window.
+//
+// Keys: title (required, may be empty), x, y, w, h, owner (title of an earlier window of the
+// sample), hiddenowner=1 (owned by an invisible unowned window of its own), state=normal|min|max,
+// tool=1 (WS_EX_TOOLWINDOW), visible=0, disabled=1, class (window class name), hangafter and hangfor
+// (milliseconds: the window's thread stops answering hangfor ms after hangafter ms). Titles cannot
+// contain ';'.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace mirel::sample {
+
+enum class ShowState { kNormal, kMinimized, kMaximized };
+
+inline constexpr const char* kDefaultWindowClass = "MirelSampleWindow";
+
+struct WindowSpec {
+  std::string title;
+  int x = 100;
+  int y = 100;
+  int width = 300;
+  int height = 200;
+  std::optional<std::string> ownerTitle;
+  bool hiddenOwner = false;
+  ShowState state = ShowState::kNormal;
+  bool toolWindow = false;
+  bool visible = true;
+  bool disabled = false;
+  std::string className = kDefaultWindowClass;
+  int hangAfterMs = -1;  // negative: never hangs
+  int hangForMs = 0;
+};
+
+// Parses `text`; on failure returns nothing and says why in `error`.
+std::optional<WindowSpec> ParseWindowSpec(const std::string& text, std::string& error);
+
+}  // namespace mirel::sample
