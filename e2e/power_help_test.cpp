@@ -232,8 +232,24 @@ class LoneProgramCopy {
   LoneProgramCopy& operator=(const LoneProgramCopy&) = delete;
   ~LoneProgramCopy() {
     process_.Terminate();
+    for (const std::string& file : written_) DeleteFileA(file.c_str());
     DeleteFileA(path_.c_str());
     RemoveDirectoryA(folder_.c_str());
+  }
+
+  // Writes a file beside the copy (removed with the copy).
+  void WriteBeside(const std::string& name, const std::string& content) {
+    const std::string file = folder_ + "\\" + name;
+    const win32::UniqueKernelHandle handle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                                       nullptr));
+    DWORD written = 0;
+    if (!handle || !::WriteFile(handle.get(), content.data(), static_cast<DWORD>(content.size()),
+                                &written, nullptr) ||
+        written != content.size()) {
+      throw DriverError("cannot write " + file);
+    }
+    written_.push_back(file);
   }
 
   const std::string& Folder() const { return folder_; }
@@ -254,6 +270,7 @@ class LoneProgramCopy {
  private:
   std::string folder_;
   std::string path_;
+  std::vector<std::string> written_;
   Process process_;
 };
 
@@ -455,25 +472,15 @@ TEST_F(PowerHelpTest, SleepTimerDialogShowsItsPictureAndRefusesTooManyMinutes) {
   EXPECT_TRUE(ProgramGoesOn());
 }
 
-TEST_F(PowerHelpTest, WithoutThePictureTheErrorBoxComesFirstThenTheDialog) {
-  LoneProgramCopy copy;
-  ExitProgram();
-  // The icons of the ended program have gone before the copy's take their places.
-  SweepDeadTrayIcons();
-  copy.Start();
-  Await("the copy's four tray icons", [&] {
-    for (int desktop = 1; desktop <= kTrayIconCount; ++desktop) {
-      if (!TrayIconShown(desktop)) return false;
-    }
-    return true;
-  });
+// Opens the sleep timer dialog of the copy from tray icon `icon`, expecting the error box about its
+// picture first and then the dialog without a picture; closes both.
+void ExpectPictureErrorThenDialog(const LoneProgramCopy& copy, int icon, const char* artifact) {
   const DWORD copyId = copy.Running().Id();
-
-  ChooseSleepTimer(2);  // "Exit" was chosen under icon 1 a moment ago
+  ChooseSleepTimer(icon);
   HWND box = nullptr;
   ASSERT_TRUE(Eventually("the error box", [&] { return (box = FindMessageBox(copyId)) != nullptr; }));
   EXPECT_EQ(WindowTitle(box), kProgramTitle);
-  SaveArtifact(SettledPicture(WindowRect(box)), "missing-picture-error-box");
+  SaveArtifact(SettledPicture(WindowRect(box)), artifact);
   const std::string expected = "Cannot open file \"" + copy.Folder() + "\\vdlogo.dat\". ";
   const std::string text = MessageBoxText(box);
   EXPECT_EQ(text.substr(0, expected.size()), expected) << text;
@@ -492,10 +499,30 @@ TEST_F(PowerHelpTest, WithoutThePictureTheErrorBoxComesFirstThenTheDialog) {
 
   ClickControl(RequireChild(dialog, "Button", "Cancel"));
   ASSERT_TRUE(Eventually("the dialog closed", [&] { return !IsWindowVisible(dialog); }));
+}
+
+TEST_F(PowerHelpTest, WithoutThePictureTheErrorBoxComesFirstThenTheDialog) {
+  LoneProgramCopy copy;
+  ExitProgram();
+  // The icons of the ended program have gone before the copy's take their places.
+  SweepDeadTrayIcons();
+  copy.Start();
+  Await("the copy's four tray icons", [&] {
+    for (int desktop = 1; desktop <= kTrayIconCount; ++desktop) {
+      if (!TrayIconShown(desktop)) return false;
+    }
+    return true;
+  });
+
+  // No file: "Exit" was chosen under icon 1 a moment ago.
+  ASSERT_NO_FATAL_FAILURE(ExpectPictureErrorThenDialog(copy, 2, "missing-picture-error-box"));
+  // A file that is no bitmap, read afresh at the next show.
+  copy.WriteBeside("vdlogo.dat", "not a bitmap");
+  ASSERT_NO_FATAL_FAILURE(ExpectPictureErrorThenDialog(copy, 3, "invalid-picture-error-box"));
+
   ChooseExit();
   EXPECT_TRUE(copy.Running().WaitForExit(seconds(15)));
 }
-
 
 // Runs last: the refused end of the session may have ended processes that come before this test's
 // own in the order of process ids.

@@ -44,6 +44,9 @@ TSleepTimerForm::TSleepTimerForm(TApplication& app, HWND mainWindow)
   CreateControls();
 }
 
+// The control lets go of the picture before the bitmap is deleted.
+TSleepTimerForm::~TSleepTimerForm() { SetPicture(UniqueBitmap()); }
+
 HWND TSleepTimerForm::CreateLabel(const char* text, int x, int y) {
   // Labels size themselves to their caption.
   SIZE size{};

@@ -11,6 +11,7 @@ namespace mirel::win32 {
 class TSleepTimerForm : public TForm {
  public:
   TSleepTimerForm(TApplication& app, HWND mainWindow);
+  ~TSleepTimerForm() override;
 
   // The minutes of SleepTimeEdit: always within the accepted limits, since the field refuses
   // anything else.
