@@ -246,7 +246,8 @@ void TVisualManager::MouseMove(Point pointer, Size client) {
   IWindowSystem& ws = engine_.Windows();
   Rect rect;
   ws.GetWindowRect(dragWindow_, rect);
-  const Point position = DragPosition(dragStartPos_, dragStartPoint_, pointer, cfg, ws.ScreenSize());
+  const Point position =
+      DragPosition(dragStartPos_, dragStartPoint_, pointer, cfg, ws.ScreenSize());
   ws.MoveWindow(dragWindow_, position.x, position.y, rect.Width(), rect.Height(), true);
   host_.RepaintPicture();
 }

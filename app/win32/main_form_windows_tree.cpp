@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <exception>
 
 #include "app/win32/main_form.h"
 #include "app/win32/resource.h"
@@ -74,6 +75,10 @@ void TVirtualDeskForm::SetUpWindowsTree() {
     TMenuItem& item = WindowPopup_->Items.Add(action->Caption);
     item.OnClick = [this, action](const TMenuItem&) { ActionManager1_.Execute(*action); };
   }
+  // A rule that keeps the selected window from being hidden (main_form_sticky.cpp).
+  WindowPopup_->Items.Add("Sticky...").OnClick = [this](const TMenuItem&) {
+    StickyActionExecute();
+  };
 }
 
 // The tree's own window procedure comes after this one: only the context menu is handled here.
@@ -99,7 +104,7 @@ LRESULT CALLBACK TVirtualDeskForm::ProgramsTreeViewProc(HWND window, UINT messag
 void TVirtualDeskForm::WindowPopupShow(LPARAM position) {
   POINT at{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
   if (position == -1) {
-    // From the keyboard (Shift+F10, the menu key): below the selected node, or at the tree's corner.
+    // From the keyboard (Shift+F10, the menu key): below the selected node, else the tree's corner.
     at = {0, 0};
     RECT item{};
     const auto selected = reinterpret_cast<HTREEITEM>(
