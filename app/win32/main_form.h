@@ -13,6 +13,7 @@
 #include "app/win32/image_list.h"
 #include "app/win32/menu_popup.h"
 #include "app/win32/paint_box.h"
+#include "app/win32/sticky_prop_form.h"
 #include "app/visual_manager.h"
 #include "engine/desktop_engine.h"
 #include "platform/win32/win32_registry.h"
@@ -174,6 +175,18 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   TOffscreenBitmap DesktopsBitmap_;
   TVisualManager VisualManager_{engine_, *this};
   UniqueFont SmallFonts_;  // "Small Fonts" at 5 points, for titles and cell numbers
+
+  // --- Sticky windows (main_form_sticky.cpp) ----------------------------------------------------
+ public:
+  // "Sticky..." of the windows tree's context menu: a rule for the selected window.
+  void StickyActionExecute();
+
+ private:
+  // The rules kept across runs, read with the settings and written with them.
+  void LoadStickyRules();
+  void SaveStickyRules();
+  // Made at its first use; owned by this form, whose window owns the dialog's.
+  std::unique_ptr<TfStickyProp> StickyPropForm_;
 };
 
 }  // namespace mirel::win32

@@ -21,6 +21,7 @@ void TVirtualDeskForm::LoadSettings() {
                    HotKeyWordFromShortCut(settings.HotKeys[slot]), 0);
   }
   DeskCFG.HideApps = settings.HideApps;
+  LoadStickyRules();
 }
 
 void TVirtualDeskForm::SaveSettings() {
@@ -34,6 +35,7 @@ void TVirtualDeskForm::SaveSettings() {
   if (const auto error = mirel::SaveSettings(registry_, shell_, settings)) {
     app_.ShowException(*error);
   }
+  SaveStickyRules();
 }
 
 void TVirtualDeskForm::RegisterHotKeys() {
