@@ -9,7 +9,7 @@
 # gathers them in build/dist/. The variables MIREL_PACKAGE_ZIP and MIREL_PACKAGE_INSTALLER name
 # the two files for the end-to-end tests.
 
-# --- Version ---------------------------------------------------------------------------------------
+# --- Version --------------------------------------------------------------------------------------
 # One number, the project VERSION: the about box gets it as MIREL_VERSION (cmake/Windows.cmake),
 # the version resource (app/win32/version.rc) from this generated header.
 set(MIREL_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
@@ -19,7 +19,7 @@ target_include_directories(MirelVirtualDesktop PRIVATE ${MIREL_GENERATED_DIR})
 set_source_files_properties(${CMAKE_SOURCE_DIR}/app/win32/version.rc PROPERTIES
   OBJECT_DEPENDS ${MIREL_GENERATED_DIR}/mirel_version.h)
 
-# --- The files of a package ------------------------------------------------------------------------
+# --- The files of a package -----------------------------------------------------------------------
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(MIREL_PACKAGE_ARCH win64)
 else()
@@ -54,8 +54,10 @@ add_custom_command(OUTPUT ${staged_logo} ${staged_help}
   DEPENDS ${CMAKE_SOURCE_DIR}/app/win32/res/vdlogo.dat ${CMAKE_SOURCE_DIR}/docs/help/vd.htm
   VERBATIM)
 # Text files with Windows line ends, so that every editor of the target system shows them right.
-configure_file(${CMAKE_SOURCE_DIR}/packaging/LICENSE.txt ${staged_licence} @ONLY NEWLINE_STYLE CRLF)
-configure_file(${CMAKE_SOURCE_DIR}/packaging/README.txt.in ${staged_readme} @ONLY NEWLINE_STYLE CRLF)
+configure_file(${CMAKE_SOURCE_DIR}/packaging/LICENSE.txt ${staged_licence}
+               @ONLY NEWLINE_STYLE CRLF)
+configure_file(${CMAKE_SOURCE_DIR}/packaging/README.txt.in ${staged_readme}
+               @ONLY NEWLINE_STYLE CRLF)
 
 # One target stages the files, and the zip and the setup depend on it. Their commands depend on
 # the staged files' sources, not on the staged files: with Makefiles, a generated file listed by
@@ -69,7 +71,7 @@ function(mirel_missing_tool_command out message)
   set(${out} ${CMAKE_COMMAND} -E echo "${message}" COMMAND ${CMAKE_COMMAND} -E false PARENT_SCOPE)
 endfunction()
 
-# --- Portable zip ----------------------------------------------------------------------------------
+# --- Portable zip ---------------------------------------------------------------------------------
 # The files at the top of the archive: "Extract all" puts them into a folder named after the zip.
 find_program(MIREL_ZIP_PROGRAM zip)
 if(MIREL_ZIP_PROGRAM)
@@ -89,7 +91,7 @@ add_custom_command(OUTPUT ${MIREL_PACKAGE_ZIP}
 add_custom_target(package-zip DEPENDS ${MIREL_PACKAGE_ZIP})
 add_dependencies(package-zip package-files)
 
-# --- Setup program ---------------------------------------------------------------------------------
+# --- Setup program --------------------------------------------------------------------------------
 # -WX: a warning of makensis fails the build, as compiler warnings do.
 find_program(MIREL_MAKENSIS_PROGRAM makensis)
 set(nsis_script ${CMAKE_SOURCE_DIR}/packaging/installer.nsi)
