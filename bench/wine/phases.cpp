@@ -1,0 +1,210 @@
+// Where the time of a switch and of the tray menu goes under Wine, step by step, against N sample
+// windows of other processes: the desktop engine itself running in this process on the Win32
+// window system and registry, the window-manager calls a switch makes one by one, the floor batch,
+// and the tray menu's tree, lists and real menus.
+//
+//   mirel_wine_phases [ROUNDS] [COUNTS...]     (defaults: 3 rounds, 10 100 500 windows)
+//
+// Prints Markdown tables, milliseconds per step (median of the rounds).
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "bench/wine/samples.h"
+#include "engine/desktop_engine.h"
+#include "engine/win2tree.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_window_system.h"
+#include "platform/win32/windows_api.h"
+
+namespace mirel::bench {
+namespace {
+
+double NowMs() {
+  LARGE_INTEGER f;
+  LARGE_INTEGER now;
+  QueryPerformanceFrequency(&f);
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+// The main form as the engine sees it: no windows of its own, no overlay.
+class NoHost : public IEngineHost {
+ public:
+  Hwnd MainWindow() override { return 0; }
+  Hwnd ApplicationWindow() override { return 0; }
+  Hwnd OverlayWindow() override { return 0; }
+  bool Terminating() override { return false; }
+  void HideOverlay() override {}
+  void ShowOverlay(Hwnd, const std::string&) override {}
+  void InvalidateMainForm() override {}
+  void RepaintVisualManagerIfShowing() override {}
+};
+
+// The real menu of a menu model, item by item as the program's pop-up builds it.
+HMENU BuildMenu(const TMenuItem& parent) {
+  HMENU menu = CreatePopupMenu();
+  UINT id = 1;
+  for (const auto& child : parent.Items) {
+    if (child->IsSeparator()) {
+      AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STRING | MIIM_STATE | MIIM_ID;
+    info.dwTypeData = const_cast<char*>(child->Caption.c_str());
+    info.fState = child->Enabled ? MFS_ENABLED : MFS_DISABLED;
+    info.wID = id++;
+    if (child->HasSubmenu()) {
+      info.fMask |= MIIM_SUBMENU;
+      info.hSubMenu = BuildMenu(*child);
+    }
+    InsertMenuItemA(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &info);
+  }
+  return menu;
+}
+
+void Batch(const Scene& scene, int dx) {
+  HDWP batch = BeginDeferWindowPos(static_cast<int>(scene.windows.size()));
+  for (std::size_t i = 0; i < scene.windows.size() && batch != nullptr; ++i) {
+    batch = DeferWindowPos(batch, scene.windows[i], nullptr, scene.home[i].left + dx,
+                           scene.home[i].top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (batch != nullptr) EndDeferWindowPos(batch);
+}
+
+// Named steps, each timed once per round; the table keeps their order.
+class Steps {
+ public:
+  void Time(const std::string& name, const std::function<void()>& step) {
+    if (std::find(order_.begin(), order_.end(), name) == order_.end()) order_.push_back(name);
+    const double start = NowMs();
+    step();
+    times_[name].push_back(NowMs() - start);
+  }
+  void PrintHeader() const {
+    std::printf("| windows |");
+    for (const auto& name : order_) std::printf(" %s |", name.c_str());
+    std::printf("\n|---:|");
+    for (std::size_t i = 0; i < order_.size(); ++i) std::printf("---:|");
+    std::printf("\n");
+  }
+  void PrintRow(int count) const {
+    std::printf("| %d |", count);
+    for (const auto& name : order_) std::printf(" %.1f |", Median(times_.at(name)));
+    std::printf("\n");
+    std::fflush(stdout);
+  }
+
+ private:
+  std::vector<std::string> order_;
+  std::map<std::string, std::vector<double>> times_;
+};
+
+int Run(int rounds, const std::vector<int>& counts) {
+  win32::Win32WindowSystem ws;
+  win32::Win32Registry registry;
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  std::vector<std::pair<int, Steps>> switchRows;
+  std::vector<std::pair<int, Steps>> menuRows;
+  for (int count : counts) {
+    const Samples samples(count);
+    const Scene& scene = samples.scene;
+    std::vector<Hwnd> windows(scene.windows.size());
+    std::transform(scene.windows.begin(), scene.windows.end(), windows.begin(),
+                   [](HWND w) { return reinterpret_cast<Hwnd>(w); });
+    std::set<DWORD> threads;
+    std::vector<Hwnd> onePerThread;
+    for (HWND w : scene.windows) {
+      if (threads.insert(GetWindowThreadProcessId(w, nullptr)).second) {
+        onePerThread.push_back(reinterpret_cast<Hwnd>(w));
+      }
+    }
+    Steps sw;
+    Steps menu;
+    for (int round = 0; round < rounds; ++round) {
+      sw.Time("floor batch", [&] { Batch(scene, -width); });
+      sw.Time("floor batch back", [&] { Batch(scene, 0); });
+      sw.Time("list: walk, visible, title", [&] {
+        for (Hwnd w : ws.WindowsInZOrder()) {
+          if (ws.IsWindowVisible(w)) GetWindowTitle(ws, w);
+        }
+      });
+      sw.Time("ShowWindow normal, each", [&] {
+        for (Hwnd w : windows) ws.ShowWindow(w, sw::kShowNormal);
+      });
+      sw.Time("rect and placement, each", [&] {
+        for (Hwnd w : windows) {
+          Rect r;
+          Placement p;
+          ws.GetWindowRect(w, r);
+          ws.GetWindowPlacement(w, p);
+        }
+      });
+      sw.Time("answer probe, each thread", [&] {
+        for (Hwnd w : onePerThread) ws.Responds(w, 50);
+      });
+      for (bool hide : {false, true}) {
+        TsDeskCFG config;
+        config.HideApps = hide;
+        NoHost host;
+        TDesktopEngine engine(ws, registry, config, host);
+        const std::string name = hide ? "engine switch, hiding on" : "engine switch";
+        sw.Time(name, [&] { engine.SwitchToDesktop(1); });
+        sw.Time(name + ", back", [&] { engine.SwitchToDesktop(0); });
+      }
+      std::unique_ptr<TWindowNode> tree;
+      TMenuItem moveHere;
+      TMenuItem switchTo;
+      menu.Time("EnumWindows", [&] { ws.EnumWindows([](Hwnd) { return true; }); });
+      menu.Time("BuildWindowTree", [&] { tree = BuildWindowTree(ws, {}); });
+      menu.Time("FillMenuFromTree x 2", [&] {
+        const TMenuClick none = [](const TMenuItem&) {};
+        FillMenuFromTree(ws, *tree, moveHere, false, nullptr, none);
+        FillMenuFromTree(ws, *tree, switchTo, true, nullptr, none);
+        FreeWindowTree(tree);
+      });
+      menu.Time("real menus", [&] {
+        DestroyMenu(BuildMenu(moveHere));
+        DestroyMenu(BuildMenu(switchTo));
+      });
+    }
+    switchRows.emplace_back(count, sw);
+    menuRows.emplace_back(count, menu);
+    std::fprintf(stderr, "%d windows measured\n", count);
+  }
+  std::printf("Switch steps, milliseconds (median of %d rounds)\n\n", rounds);
+  switchRows.front().second.PrintHeader();
+  for (const auto& [count, steps] : switchRows) steps.PrintRow(count);
+  std::printf("\nTray menu steps, milliseconds (median of %d rounds)\n\n", rounds);
+  menuRows.front().second.PrintHeader();
+  for (const auto& [count, steps] : menuRows) steps.PrintRow(count);
+  return 0;
+}
+
+}  // namespace
+}  // namespace mirel::bench
+
+int main(int argc, char** argv) {
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+  std::vector<int> counts;
+  for (int i = 2; i < argc; ++i) counts.push_back(std::atoi(argv[i]));
+  if (counts.empty()) counts = {10, 100, 500};
+  try {
+    return mirel::bench::Run(rounds, counts);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "phases failed: %s\n", e.what());
+    return 1;
+  }
+}
