@@ -126,14 +126,15 @@ void TfStickyProp::FormShow() {
   ByWindowHandleClick();
   chosenKind_ = TStickyKind::skByTitleParts;
   chosenText_.clear();
-  // Typing replaces the whole title at once.
+  // The focus starts in ePartOfTitle, whatever had it when the dialog was last closed, and typing
+  // replaces the whole title at once.
+  focus_.Reset();
   ::SendMessageA(ePartOfTitle_, EM_SETSEL, 0, -1);
 }
 
 void TfStickyProp::FormHide() {
   // The texts of another application's window stay with the dialog no longer than it is shown.
   SetWindowTexts("", "");
-  focus_.Reset();
 }
 
 void TfStickyProp::BtnOkClick() {
@@ -171,7 +172,7 @@ LRESULT TfStickyProp::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       if (wParam == FALSE && lParam == 0) FormHide();
       break;
     case WM_ACTIVATE:
-      // The focus starts in the edit box of the checked radio button (ePartOfTitle at every show).
+      // Back to the control that had the focus, as in a dialog box; ePartOfTitle after a show.
       if (focus_.Activate(Handle(), wParam, ePartOfTitle_)) return 0;
       break;
     default:
