@@ -10,10 +10,6 @@ namespace {
 
 constexpr int kClientWidth = 444;
 constexpr int kClientHeight = 133;
-constexpr int kEditLeft = 308;
-constexpr int kEditWidth = 120;
-// Wide enough for the hint's longer line at the form's font.
-constexpr int kHintWidth = 420;
 
 constexpr const char* kByWindowHandleHint =
     "The handle is unique identifer of window in the MS-Windows, but only to time\r\n"
@@ -49,22 +45,23 @@ void TfStickyProp::CreateControls() {
   // Creation order is the tab order. The radio buttons come one after the other so that they form
   // one group for the arrow keys; the edit boxes and buttons start groups of their own.
   bgHowToRecognize_ = CreateControl(form, WC_BUTTONA, " How to recognize sticky window ",
-                                    BS_GROUPBOX, 8, 4, 428, 92, 0, Font());
+                                    BS_GROUPBOX, 8, 2, 428, 96, 0, Font());
   ByWindowHandle_ = CreateControl(form, WC_BUTTONA, "by window handle",
-                                  BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 16, 20, 288, 17, 0,
+                                  BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 16, 16, 200, 17, 0,
                                   Font());
+  // The long caption takes the whole row; its edit box sits below it, indented.
   ByTitlePart_ = CreateControl(form, WC_BUTTONA,
                                "by part of title (separate parts by \",\" - AND is assumed) ",
-                               BS_AUTORADIOBUTTON, 16, 44, 288, 17, 0, Font());
-  ByClassName_ = CreateControl(form, WC_BUTTONA, "by class name", BS_AUTORADIOBUTTON, 16, 68, 288,
+                               BS_AUTORADIOBUTTON, 16, 34, 412, 17, 0, Font());
+  ByClassName_ = CreateControl(form, WC_BUTTONA, "by class name", BS_AUTORADIOBUTTON, 16, 77, 112,
                                17, 0, Font());
-  ePartOfTitle_ = CreateControl(form, WC_EDITA, "", ES_AUTOHSCROLL | WS_GROUP | WS_TABSTOP,
-                                kEditLeft, 42, kEditWidth, 21, 0, Font(), WS_EX_CLIENTEDGE);
-  eClassName_ = CreateControl(form, WC_EDITA, "", ES_AUTOHSCROLL | WS_TABSTOP, kEditLeft, 66,
-                              kEditWidth, 21, 0, Font(), WS_EX_CLIENTEDGE);
+  ePartOfTitle_ = CreateControl(form, WC_EDITA, "", ES_AUTOHSCROLL | WS_GROUP | WS_TABSTOP, 32, 52,
+                                396, 21, 0, Font(), WS_EX_CLIENTEDGE);
+  eClassName_ = CreateControl(form, WC_EDITA, "", ES_AUTOHSCROLL | WS_TABSTOP, 132, 75, 296, 21, 0,
+                              Font(), WS_EX_CLIENTEDGE);
   btnOk_ = CreateControl(form, WC_BUTTONA, "O&k", BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 280,
-                         102, 75, 25, IDOK, Font());
-  btnCancel_ = CreateControl(form, WC_BUTTONA, "&Cancel", BS_PUSHBUTTON | WS_TABSTOP, 361, 102, 75,
+                         104, 75, 25, IDOK, Font());
+  btnCancel_ = CreateControl(form, WC_BUTTONA, "&Cancel", BS_PUSHBUTTON | WS_TABSTOP, 361, 104, 75,
                              25, IDCANCEL, Font());
   // A class name holds at most 255 characters.
   ::SendMessageA(eClassName_, EM_SETLIMITTEXT, 255, 0);
@@ -79,8 +76,9 @@ void TfStickyProp::CreateHint(HWND control, const char* text) {
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(),
                                nullptr, app_.Instance(), nullptr);
     if (hints_ == nullptr) return;  // the dialog works without its hints
-    // A maximum width makes the tooltip honour the line break in the text (TTM_SETMAXTIPWIDTH).
-    ::SendMessageA(hints_, TTM_SETMAXTIPWIDTH, 0, kHintWidth);
+    // A maximum width makes the tooltip honour the line break in the text (TTM_SETMAXTIPWIDTH);
+    // the screen's width breaks the lines nowhere else.
+    ::SendMessageA(hints_, TTM_SETMAXTIPWIDTH, 0, ::GetSystemMetrics(SM_CXSCREEN));
   }
   TOOLINFOA tool{};
   tool.cbSize = sizeof tool;
