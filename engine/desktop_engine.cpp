@@ -193,6 +193,7 @@ void TDesktopEngine::ShiftWindows(std::int32_t dx, std::int32_t dy) {
 
 void TDesktopEngine::ApplyHiding(int desktop) {
   threadAnswers_.clear();
+  const TPassKey passKey(*this);
   for (auto it = managedWindows_.rbegin(); it != managedWindows_.rend(); ++it) {
     const Hwnd window = *it;
     Placement placement;
@@ -237,23 +238,51 @@ void TDesktopEngine::KeepWindow(Hwnd window, int hiddenIndex) {
 }
 
 void TDesktopEngine::RemoveEmptyHiddenEntries() {
-  hiddenWindows_.erase(std::remove(hiddenWindows_.begin(), hiddenWindows_.end(), nullptr),
-                       hiddenWindows_.end());
-  hiddenIndex_.clear();
+  // Compacts in place; only the entries that move get their index updated.
+  std::size_t kept = 0;
   for (std::size_t i = 0; i < hiddenWindows_.size(); ++i) {
-    hiddenIndex_.emplace(hiddenWindows_[i]->Handle, i);
+    if (!hiddenWindows_[i]) continue;
+    if (i != kept) {
+      hiddenWindows_[kept] = std::move(hiddenWindows_[i]);
+      hiddenIndex_[hiddenWindows_[kept]->Handle] = kept;
+    }
+    ++kept;
   }
+  hiddenWindows_.resize(kept);
+}
+
+RegKey TDesktopEngine::HiddenAppsKey() {
+  // Within a pass the key is opened once (see TPassKey); a failed open is tried again at the next
+  // window, so the failure is reported where a window is to be hidden.
+  if (passKeyDepth_ > 0 && passKey_) return passKey_.get();
+  ScopedRegKey key = OpenScopedKey(registry_, registry_.CurrentUser(), kHiddenAppsKeyPath, true);
+  if (passKeyDepth_ > 0) {
+    passKey_ = std::move(key);
+    return passKey_.get();
+  }
+  singleKey_ = std::move(key);
+  return singleKey_.get();
+}
+
+TDesktopEngine::TPassKey::TPassKey(TDesktopEngine& engine) : engine_(engine) {
+  ++engine_.passKeyDepth_;
+}
+
+TDesktopEngine::TPassKey::~TPassKey() {
+  // No key stays open between operations.
+  if (--engine_.passKeyDepth_ == 0) engine_.passKey_.Reset();
 }
 
 void TDesktopEngine::RecordHiddenApp(Hwnd window) {
-  ScopedRegKey key = OpenScopedKey(registry_, registry_.CurrentUser(), kHiddenAppsKeyPath, true);
-  if (!key) throw AppError(std::string("Cannot create key : ") + kHiddenAppsKeyPath);
-  registry_.SetString(key.get(), HandleValueName(window), GetWindowTitle(ws_, window));
+  const RegKey key = HiddenAppsKey();
+  if (key == 0) throw AppError(std::string("Cannot create key : ") + kHiddenAppsKeyPath);
+  registry_.SetString(key, HandleValueName(window), GetWindowTitle(ws_, window));
+  singleKey_.Reset();
 }
 
 void TDesktopEngine::ForgetHiddenApp(Hwnd window) {
-  ScopedRegKey key = OpenScopedKey(registry_, registry_.CurrentUser(), kHiddenAppsKeyPath, true);
-  if (key) registry_.DeleteValue(key.get(), HandleValueName(window));
+  if (const RegKey key = HiddenAppsKey()) registry_.DeleteValue(key, HandleValueName(window));
+  singleKey_.Reset();
 }
 
 void TDesktopEngine::HideAppsCBClick(bool checked) {
@@ -273,6 +302,7 @@ void TDesktopEngine::ShowAndForget(const THiddenListItem& entry) {
 
 void TDesktopEngine::ReleaseHiddenWindows() {
   threadAnswers_.clear();
+  const TPassKey passKey(*this);
   std::vector<std::unique_ptr<THiddenListItem>> held;
   held.swap(hiddenWindows_);
   hiddenIndex_.clear();

@@ -109,6 +109,19 @@ class TDesktopEngine {
   void HideWindow(Hwnd window);
   void KeepWindow(Hwnd window, int hiddenIndex);
   void AddHiddenEntry(Hwnd window, bool wasForeground, bool wasEnabled);
+  // The "HiddenApps" key, created when missing; 0 when it cannot be opened.
+  RegKey HiddenAppsKey();
+  // Keeps the "HiddenApps" key open for the length of a pass instead of once per window.
+  class TPassKey {
+   public:
+    explicit TPassKey(TDesktopEngine& engine);
+    TPassKey(const TPassKey&) = delete;
+    TPassKey& operator=(const TPassKey&) = delete;
+    ~TPassKey();
+
+   private:
+    TDesktopEngine& engine_;
+  };
   void RemoveEmptyHiddenEntries();
   void ShowAndForget(const THiddenListItem& entry);
 
@@ -125,6 +138,9 @@ class TDesktopEngine {
   // Handle -> index of its entry in hiddenWindows_; a window has at most one entry.
   std::unordered_map<Hwnd, std::size_t> hiddenIndex_;
   std::unordered_map<std::uint32_t, bool> threadAnswers_;  // for the current pass
+  int passKeyDepth_ = 0;
+  ScopedRegKey passKey_;    // open only during a pass
+  ScopedRegKey singleKey_;  // open only during one record or delete outside a pass
 };
 
 }  // namespace mirel
