@@ -100,7 +100,7 @@ using TrayTest = ProgramFixture;
 TEST_F(TrayTest, SmokeClickOnIconSwitchesAndMarksItsDesktopActive) {
   Image atStart;
   ASSERT_TRUE(TrayEventually("four icons", [](const Image&) { return true; }, atStart));
-  ClickTrayIcon(3);
+  SwitchWithTrayIcon(3);
   ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(-2 * W)));
   Image desktop3;
   EXPECT_TRUE(TrayEventually("icon 3 changed to its active picture", [&](const Image& tray) {
@@ -109,7 +109,7 @@ TEST_F(TrayTest, SmokeClickOnIconSwitchesAndMarksItsDesktopActive) {
   EXPECT_GT(CountDifferentPixels(IconIn(desktop3, 3), IconIn(desktop3, 1)), 0);
   SaveArtifact(desktop3, "tray-desktop-3-active");
 
-  ClickTrayIcon(1);
+  SwitchWithTrayIcon(1);
   ASSERT_TRUE(WindowsEventuallyAt(StandardLefts()));
   Image desktop1;
   EXPECT_TRUE(TrayEventually("icons 1 and 3 changed, icon 3 no longer active",
@@ -121,13 +121,13 @@ TEST_F(TrayTest, SmokeClickOnIconSwitchesAndMarksItsDesktopActive) {
 }
 
 TEST_F(TrayTest, EachIconSwitchesToItsDesktop) {
-  ClickTrayIcon(2);
+  SwitchWithTrayIcon(2);
   ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(-W)));
-  ClickTrayIcon(4);
+  SwitchWithTrayIcon(4);
   ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(-3 * W)));
-  ClickTrayIcon(3);
+  SwitchWithTrayIcon(3);
   ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(-2 * W)));
-  ClickTrayIcon(1);
+  SwitchWithTrayIcon(1);
   ASSERT_TRUE(WindowsEventuallyAt(StandardLefts()));
 }
 
@@ -138,7 +138,7 @@ using HidingTest = ProgramFixture;
 TEST_F(HidingTest, SwitchHidesOtherDesktopsAndSwitchingBackShowsThem) {
   ASSERT_FALSE(ReadString(kOptionsKey, "HideApps")) << "nothing stored: the option is on";
 
-  ClickTrayIcon(3);
+  SwitchWithTrayIcon(3);
   ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(-2 * W)));
   ASSERT_TRUE(WindowsEventually({kAlpha, kBeta, kGamma, kFar}, {kDelta}));
   auto recorded = ReadStrings(kHiddenAppsKey);
@@ -147,7 +147,7 @@ TEST_F(HidingTest, SwitchHidesOtherDesktopsAndSwitchingBackShowsThem) {
   }
   EXPECT_FALSE(recorded.contains(ValueNameOf(Sample(kDelta))));
 
-  ClickTrayIcon(1);
+  SwitchWithTrayIcon(1);
   ASSERT_TRUE(WindowsEventuallyAt(StandardLefts()));
   ASSERT_TRUE(WindowsEventually({kGamma, kDelta, kFar}, {kAlpha, kBeta}));
   recorded = ReadStrings(kHiddenAppsKey);
@@ -164,9 +164,8 @@ class HidingOffTest : public ProgramFixture {
 };
 
 TEST_F(HidingOffTest, SwitchOnlyMovesWindows) {
-  ClickTrayIcon(3);
+  SwitchWithTrayIcon(3);
   ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(-2 * W)));
-  ASSERT_TRUE(SwitchCompleted(3));
   EXPECT_TRUE(WindowsEventually({}, {kAlpha, kBeta, kGamma, kDelta, kFar}));
   EXPECT_TRUE(ReadStrings(kHiddenAppsKey).empty());
 }
@@ -188,7 +187,7 @@ TEST_F(HidingOffTest, OptionsCheckBoxTurnsHidingOn) {
   ASSERT_TRUE(Eventually("the check box checked",
                          [&] { return SendMessageA(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
 
-  ClickTrayIcon(2);
+  SwitchWithTrayIcon(2);
   ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(-W)));
   EXPECT_TRUE(WindowsEventually({kAlpha, kBeta, kDelta, kFar}, {kGamma}));
 
@@ -201,20 +200,14 @@ TEST_F(HidingOffTest, OptionsCheckBoxTurnsHidingOn) {
 using ExitTest = ProgramFixture;
 
 TEST_F(ExitTest, SmokeExitOnDesktop3BringsDesktop1BackAndLeavesNothingHidden) {
-  ClickTrayIcon(3);
+  SwitchWithTrayIcon(3);
   ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(-2 * W)));
-  ASSERT_TRUE(SwitchCompleted(3));
 
   ExitProgram();
   EXPECT_EQ(program.ExitCode(), 0u);
   EXPECT_TRUE(WindowsEventuallyAt(StandardLefts()));
   EXPECT_TRUE(WindowsEventually({}, {kAlpha, kBeta, kGamma, kDelta, kFar}));
-  EXPECT_TRUE(Eventually("the tray icons to be gone", [&] {
-    for (int desktop = 1; desktop <= kTrayIconCount; ++desktop) {
-      if (TrayIconShown(desktop)) return false;
-    }
-    return true;
-  }));
+  EXPECT_TRUE(Eventually("the tray icons to be gone", [] { return !TrayHasIcons(); }));
   EXPECT_TRUE(ReadStrings(kHiddenAppsKey).empty());
 }
 
@@ -229,7 +222,7 @@ TEST_F(ExitTest, ExitOnDesktop1MovesNothing) {
 using CrashTest = ProgramFixture;
 
 TEST_F(CrashTest, KilledWhileWindowsAreHiddenTheNextRunLosesNone) {
-  ClickTrayIcon(3);
+  SwitchWithTrayIcon(3);
   ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(-2 * W)));
   ASSERT_TRUE(WindowsEventually({kAlpha, kBeta, kGamma, kFar}, {kDelta}));
 
@@ -241,9 +234,9 @@ TEST_F(CrashTest, KilledWhileWindowsAreHiddenTheNextRunLosesNone) {
   // The next run takes the screen (desktop 3 of the last run) as its desktop 1. Each window it
   // found hidden is either given back at once or managed: a switch moves it like the others.
   StartProgram();
-  ClickTrayIcon(2);
+  SwitchWithTrayIcon(2);
   ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(-3 * W)));
-  ClickTrayIcon(1);
+  SwitchWithTrayIcon(1);
   ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(-2 * W)));
 
   ExitProgram();
@@ -265,7 +258,7 @@ TEST_F(MainWindowTest, ControlPanelShowsItAndAltF4HidesIt) {
   EXPECT_TRUE(program.Running());
   EXPECT_EQ(VisibleWindowsOf(program.ProcessId()), "");
 
-  ClickTrayIcon(2);
+  SwitchWithTrayIcon(2);
   EXPECT_TRUE(WindowsEventuallyAt(ShiftedLefts(-W)));
 }
 
@@ -275,11 +268,11 @@ TEST_F(MainWindowTest, ToolbarDesktopButtonsSwitch) {
   ASSERT_NE(toolbar, nullptr) << "no toolbar in the main window";
 
   // Buttons 0..3 are "Desktop 1".."Desktop 4".
-  Click(Centre(ToolbarButtonRect(toolbar, 1)));
+  SwitchWithClick(Centre(ToolbarButtonRect(toolbar, 1)), 2);
   ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(-W)));
-  Click(Centre(ToolbarButtonRect(toolbar, 3)));
+  SwitchWithClick(Centre(ToolbarButtonRect(toolbar, 3)), 4);
   ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(-3 * W)));
-  Click(Centre(ToolbarButtonRect(toolbar, 0)));
+  SwitchWithClick(Centre(ToolbarButtonRect(toolbar, 0)), 1);
   ASSERT_TRUE(WindowsEventuallyAt(StandardLefts()));
   EXPECT_TRUE(IsWindowVisible(program.MainWindow()));
 }

@@ -53,7 +53,11 @@ void Click(POINT point, MouseButton button) {
   RunXdotool(MoveTo(point) + " click " + (button == MouseButton::kLeft ? "1" : "3"));
 }
 
-void MovePointer(POINT a, POINT b) { RunXdotool(MoveTo(a) + MoveTo(b)); }
+void MovePointerAlong(std::initializer_list<POINT> points) {
+  std::string arguments;
+  for (POINT point : points) arguments += MoveTo(point);
+  RunXdotool(arguments);
+}
 
 POINT CursorPosition() {
   POINT point{};

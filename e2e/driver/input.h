@@ -27,9 +27,10 @@ void Click(POINT point, MouseButton button = MouseButton::kLeft);
 // The same as Click; the name says how it is done.
 inline void XClick(POINT point, MouseButton button = MouseButton::kLeft) { Click(point, button); }
 
-// Moves the pointer to `a`, then to `b`: real X motion events (also when the pointer was there
-// already). Throws DriverError when xdotool fails.
-void MovePointer(POINT a, POINT b);
+// Moves the pointer through `points` in turn: real X motion events. Throws DriverError when
+// xdotool fails.
+void MovePointerAlong(std::initializer_list<POINT> points);
+inline void MovePointer(POINT a, POINT b) { MovePointerAlong({a, b}); }
 
 // Where the pointer is.
 POINT CursorPosition();

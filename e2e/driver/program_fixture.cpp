@@ -1,6 +1,7 @@
 #include "e2e/driver/program_fixture.h"
 
 #include "e2e/driver/artifacts.h"
+#include "e2e/driver/input.h"
 #include "e2e/driver/registry.h"
 #include "e2e/driver/tray.h"
 #include "e2e/driver/wait.h"
@@ -80,6 +81,20 @@ void ProgramFixture::KillProgram() {
   SweepDeadTrayIcons();
 }
 
+void ProgramFixture::SwitchWithTrayIcon(int desktop) {
+  SwitchWithClick(TrayIconCentre(desktop), desktop);
+}
+
+void ProgramFixture::SwitchWithClick(POINT point, int desktop) {
+  Click(point);
+  Await("the switch to desktop " + std::to_string(desktop) + " to complete (overlay caption)",
+        [&] { return OverlayCaptionIs(desktop); });
+}
+
+bool ProgramFixture::OverlayCaptionIs(int desktop) const {
+  return WindowTitle(program.Window(kOverlayClass)) == "Desktop " + std::to_string(desktop);
+}
+
 void ProgramFixture::ShowMainWindow() {
   ChooseControlPanel();
   Await("the main window shown and in the foreground", [&] {
@@ -155,10 +170,9 @@ Image ProgramFixture::IconIn(const Image& tray, int desktop) {
 }
 
 ::testing::AssertionResult ProgramFixture::SwitchCompleted(int desktop) const {
-  const std::string caption = "Desktop " + std::to_string(desktop);
   return Eventually(
-      "the overlay caption \"" + caption + "\"",
-      [&] { return WindowTitle(program.Window(kOverlayClass)) == caption; }, kDefaultTimeout,
+      "the overlay caption \"Desktop " + std::to_string(desktop) + "\"",
+      [&] { return OverlayCaptionIs(desktop); }, kDefaultTimeout,
       [&] { return "overlay: " + Describe(program.Window(kOverlayClass)); });
 }
 

@@ -8,8 +8,8 @@
 //
 //   class MyTest : public ProgramFixture {};
 //   TEST_F(MyTest, TrayClickSwitches) {
-//     ClickTrayIcon(2);
-//     ASSERT_TRUE(WindowsEventuallyAt({{kAlpha, 100 - W}}));
+//     SwitchWithTrayIcon(2);
+//     ASSERT_TRUE(WindowsEventuallyAt({{kAlpha, 10 - W}}));
 //   }
 //
 // Driver steps that cannot be done throw DriverError: the test fails with the message, teardown
@@ -61,6 +61,13 @@ class ProgramFixture : public ::testing::Test {
   // that the icons of the next start take the same places.
   void KillProgram();
 
+  // A left click on tray icon `desktop` (1..4); returns once that switch has run to its end (see
+  // SwitchCompleted), so that the next command does not arrive in the middle of it, which a
+  // user's next click would not either. Throws DriverError when the switch does not complete.
+  void SwitchWithTrayIcon(int desktop);
+  // The same for a click at `point` that switches to `desktop` (a toolbar button...).
+  void SwitchWithClick(POINT point, int desktop);
+
   // "Control panel" from the tray menu; waits until the main window is shown and in front.
   void ShowMainWindow();
 
@@ -92,6 +99,10 @@ class ProgramFixture : public ::testing::Test {
   const int H = GetSystemMetrics(SM_CYSCREEN);
   SampleApp sample;
   ProgramUnderTest program;
+
+ private:
+  // The name overlay's caption reads "Desktop <desktop>".
+  bool OverlayCaptionIs(int desktop) const;
 };
 
 }  // namespace mirel::e2e

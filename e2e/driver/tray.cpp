@@ -38,18 +38,22 @@ bool TrayIconShown(int desktop) {
   return CountColours(CaptureScreen(picture)) > 1;
 }
 
+bool TrayHasIcons() {
+  const HWND taskbar =
+      FindTopLevel([](HWND window) { return WindowClass(window) == "Shell_TrayWnd"; });
+  return taskbar != nullptr && IsWindowVisible(taskbar);
+}
+
 void SweepDeadTrayIcons() {
-  // The icons move up to the right as those before them go: hovering the rightmost place reaches
-  // each in turn.
-  const POINT place = TrayIconCentre(kTrayIconCount);
+  // Across the four places and back: each icon met goes, and the others move up to the right.
+  const auto at = [](int desktop, int dx) {
+    return POINT{TrayIconCentre(desktop).x + dx, TrayIconCentre(desktop).y};
+  };
   Await("dead icons to leave the notification area", [&] {
-    for (int desktop = 1; desktop <= kTrayIconCount; ++desktop) {
-      if (TrayIconShown(desktop)) {
-        MovePointer(POINT{place.x - 3, place.y}, POINT{place.x + 3, place.y});
-        return false;
-      }
-    }
-    return true;
+    if (!TrayHasIcons()) return true;
+    MovePointerAlong({at(4, 3), at(4, -3), at(3, 0), at(2, 0), at(1, 0), at(2, 0), at(3, 0),
+                      at(4, 3), at(4, -3)});
+    return false;
   });
 }
 

@@ -23,9 +23,14 @@ RECT TrayIconsArea();
 // not of one colour (the plain face of the taskbar, or the desktop while there is no taskbar).
 bool TrayIconShown(int desktop);
 
+// Whether the notification area holds any icon at all: Wine shows its taskbar only while it does.
+// (Pictures cannot tell: while the shell repaints the icons, some of their places show nothing.)
+bool TrayHasIcons();
+
 // Icons whose owner died stay in the notification area, as on Windows, until the pointer passes
 // over them: the shell then finds the owner gone and removes the icon. Passes the pointer over the
-// places of the program's icons until no icon is left there; throws DriverError if some stay.
+// rightmost place until no icon is left; only for when no running program has icons there.
+// Throws DriverError if some stay.
 void SweepDeadTrayIcons();
 
 // A left click on the icon of `desktop`.
