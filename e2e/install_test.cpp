@@ -216,6 +216,19 @@ std::string ControlText(HWND control) {
   return std::string(text, length);
 }
 
+// The tray menu's first item ("Control panel") or last item ("Exit"). The program opens its menu
+// on the right button's press, so the menu takes the release; in Wine's notification area the
+// next right click on the icons is then now and then swallowed (about one in three after a menu
+// chosen from; every other one in a row of menus closed by a key). A second click opens it.
+void ChooseFromTrayMenu(WORD key) {
+  for (int attempt = 0; attempt < 2 && FindOpenMenu() == nullptr; ++attempt) {
+    Click(TrayIconCentre(1), MouseButton::kRight);
+    WaitUntil([] { return FindOpenMenu() != nullptr; }, seconds(3));
+  }
+  if (FindOpenMenu() == nullptr) throw DriverError("the tray menu did not open");
+  ChooseMenuItemByKeys({key, VK_RETURN});
+}
+
 bool AnyTrayIconShown() {
   for (int desktop = 1; desktop <= kTrayIconCount; ++desktop) {
     if (TrayIconShown(desktop)) return true;
@@ -245,7 +258,10 @@ class PackageTest : public ::testing::Test {
     program_.Terminate();
     try {
       SweepDeadTrayIcons();
-      if (KeyExists(kUninstallKey)) Uninstall("/S /REMOVESETTINGS");
+      if (KeyExists(kUninstallKey)) {
+        Uninstall("/S /REMOVESETTINGS");
+        AwaitSettingsRemoved();
+      }
       DeleteProgramKey();
     } catch (const DriverError& error) {
       ADD_FAILURE() << "cleaning up: " << error.what();
@@ -300,13 +316,13 @@ class PackageTest : public ::testing::Test {
   }
 
   void ExitProgram() {
-    ChooseExit();
+    ChooseFromTrayMenu(VK_UP);
     ASSERT_TRUE(ProgramEndedCleanly());
   }
 
   // "Start Mirel Virtual Desktop with windows" ticked on the control panel's "Options" page.
   void TickAutoStart() {
-    ChooseControlPanel();
+    ChooseFromTrayMenu(VK_DOWN);
     const HWND main = ProgramWindow(kMainFormClass);
     Await("the control panel shown and in front",
           [&] { return IsWindowVisible(main) && GetForegroundWindow() == main; });
@@ -351,6 +367,11 @@ class PackageTest : public ::testing::Test {
       return !Exists(InstallFolder()) && !Exists(StartMenuLink()) && !Exists(StartupLink()) &&
              !KeyExists(kUninstallKey);
     }, kSetupTimeout);
+  }
+
+  // The uninstaller removes the settings last, after the effects Uninstall awaits.
+  static void AwaitSettingsRemoved() {
+    Await("the settings removed by the uninstaller", [] { return !KeyExists(kProgramRootKey); });
   }
 
   static std::string InstalledProgram() { return InstallFolder() + "\\MirelVirtualDesktop.exe"; }
@@ -435,8 +456,8 @@ TEST_F(SetupTest, UninstallWithRemoveSettingsEndsTheProgramThenDeletesItsSetting
   Uninstall("/S /REMOVESETTINGS");
   // The program saved its settings while it ended; the uninstaller deleted them after that.
   EXPECT_TRUE(ProgramEndedCleanly());
+  AwaitSettingsRemoved();
   EXPECT_FALSE(KeyExists(kSettingsKey));
-  EXPECT_FALSE(KeyExists(kProgramRootKey));
 }
 
 // --- Portable zip --------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 // Standard windows (ProgramFixture): Alpha and Beta on desktop 1, Gamma on desktop 2, Delta on
 // desktop 3, Far beyond reach. Nothing is stored at start.
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -80,20 +81,6 @@ void ExpandTopLevelItems(HWND tree) {
 
 using ReadmePicturesTest = ProgramFixture;
 
-TEST_F(ReadmePicturesTest, TrayMenuWithTheSwitchToList) {
-  OpenTrayMenu(1);
-  // Down four times: "Control panel", "Turn off monitor", "Sleep timer", "Switch To"; Right
-  // opens its list of windows.
-  for (WORD key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT}) TapKey(key);
-  std::vector<HWND> menus;
-  ASSERT_TRUE(Eventually("the tray menu and its \"Switch To\" list open",
-                         [&] { return (menus = OpenMenus()).size() == 2; }));
-  RECT area = TrayIconsArea();
-  for (HWND menu : menus) area = Union(area, WindowRect(menu));
-  SaveArtifact(SettledPicture(Around(area, 12, 12)), "tray-menu");
-  ChooseMenuItemByKeys({VK_ESCAPE, VK_ESCAPE});
-}
-
 TEST_F(ReadmePicturesTest, ControlPanelPages) {
   ShowMainWindow();
   const HWND main = program.MainWindow();
@@ -148,6 +135,27 @@ TEST_F(ReadmePicturesTest, TrayIconsAndTheDesktopNameAfterASwitch) {
   const RECT icons = TrayIconsArea();
   SaveArtifact(CaptureScreen(RECT{icons.left - 120, icons.top - 8, icons.right, icons.bottom}),
                "tray");
+}
+
+TEST_F(ReadmePicturesTest, TrayMenuWithTheSwitchToList) {
+  // The program opens its menu on the right button's press, so the menu takes the release; in
+  // Wine's notification area the next right click on the icons is then now and then swallowed.
+  // A second click opens it.
+  for (int attempt = 0; attempt < 2 && FindOpenMenu() == nullptr; ++attempt) {
+    Click(TrayIconCentre(1), MouseButton::kRight);
+    WaitUntil([] { return FindOpenMenu() != nullptr; }, std::chrono::seconds(3));
+  }
+  ASSERT_NE(FindOpenMenu(), nullptr) << "the tray menu did not open";
+  // Down four times: "Control panel", "Turn off monitor", "Sleep timer", "Switch To"; Right
+  // opens its list of windows.
+  for (WORD key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT}) TapKey(key);
+  std::vector<HWND> menus;
+  ASSERT_TRUE(Eventually("the tray menu and its \"Switch To\" list open",
+                         [&] { return (menus = OpenMenus()).size() == 2; }));
+  RECT area = TrayIconsArea();
+  for (HWND menu : menus) area = Union(area, WindowRect(menu));
+  SaveArtifact(SettledPicture(Around(area, 12, 12)), "tray-menu");
+  ChooseMenuItemByKeys({VK_ESCAPE, VK_ESCAPE});
 }
 
 }  // namespace
