@@ -3,7 +3,8 @@
 //
 //   mirel_e2e_timing REPORT [ROUNDS] [COUNTS...]     (defaults: 7 rounds, 10 100 500 windows)
 //
-// 1. Switch. The sample application opens N windows on desktop 1. Each round, side by side:
+// 1. Switch. Another process (mirel_bench_windows) opens N windows on desktop 1, ten to a thread.
+//    Each round, side by side:
 //    - the floor: this process moves the N windows by one screen width in one DeferWindowPos batch,
 //      and back (the time until EndDeferWindowPos returns, and until every window reports its new
 //      place);
@@ -39,7 +40,6 @@
 #include "e2e/driver/input.h"
 #include "e2e/driver/program.h"
 #include "e2e/driver/registry.h"
-#include "e2e/driver/sample_app.h"
 #include "e2e/driver/tray.h"
 #include "e2e/driver/wait.h"
 #include "e2e/driver/window_query.h"
@@ -508,7 +508,7 @@ int Run(const std::string& reportPath, int rounds, const std::vector<int>& count
           const WindowCounts windows = CountWindows(program.Get().ProcessId());
           CloseHandle(process);
           idle["observed for"] = Fixed(seconds, 1) + " s with " + std::to_string(count) +
-                                 " sample windows, main window hidden";
+                                 " windows of another process, main window hidden";
           idle["CPU time (GetProcessTimes)"] =
               cpuBefore < 0 ? "not available"
                             : Fixed(cpuAfter - cpuBefore, 1) + " ms (since start: " +
@@ -554,7 +554,7 @@ int Run(const std::string& reportPath, int rounds, const std::vector<int>& count
             "| menu | time |\n|---|---:|\n"
          << "| bare icon of the measuring process, two items | " << Cell(trayFloor) << " |\n";
   for (std::size_t i = 0; i < trayProgram.size(); ++i) {
-    report << "| the program, " << trayCounts[i] << " sample windows | " << Cell(trayProgram[i])
+    report << "| the program, " << trayCounts[i] << " windows | " << Cell(trayProgram[i])
            << " |\n";
   }
   report << "\n### At idle\n\n| what | measured |\n|---|---|\n";

@@ -20,10 +20,14 @@
 #include "engine/win2tree.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_window_system.h"
+#include "platform/registry.h"
 #include "platform/win32/windows_api.h"
 
 namespace mirel::bench {
 namespace {
+
+// Scratch key for the registry steps, removed at the end.
+constexpr const char* kScratchKey = "Software\\Mirel\\Virtual Desktop\\BenchScratch";
 
 double NowMs() {
   LARGE_INTEGER f;
@@ -118,6 +122,7 @@ int Run(int rounds, const std::vector<int>& counts) {
   const int width = GetSystemMetrics(SM_CXSCREEN);
   std::vector<std::pair<int, Steps>> switchRows;
   std::vector<std::pair<int, Steps>> menuRows;
+  std::vector<std::string> managed;
   for (int count : counts) {
     const Samples samples(count);
     const Scene& scene = samples.scene;
@@ -155,6 +160,40 @@ int Run(int rounds, const std::vector<int>& counts) {
       sw.Time("answer probe, each thread", [&] {
         for (Hwnd w : onePerThread) ws.Responds(w, 50);
       });
+      // The hiding pass's own calls: the registry record of each window, written and deleted
+      // with the key opened per window (as now) and once for all; hiding and showing again.
+      sw.Time("registry: open, write, close, each", [&] {
+        for (Hwnd w : windows) {
+          ScopedRegKey key = OpenScopedKey(registry, registry.CurrentUser(), kScratchKey, true);
+          registry.SetString(key.get(), std::to_string(w), GetWindowTitle(ws, w));
+        }
+      });
+      sw.Time("registry: open, delete, close, each", [&] {
+        for (Hwnd w : windows) {
+          ScopedRegKey key = OpenScopedKey(registry, registry.CurrentUser(), kScratchKey, true);
+          registry.DeleteValue(key.get(), std::to_string(w));
+        }
+      });
+      sw.Time("registry: one open, write each", [&] {
+        ScopedRegKey key = OpenScopedKey(registry, registry.CurrentUser(), kScratchKey, true);
+        for (Hwnd w : windows) registry.SetString(key.get(), std::to_string(w), GetWindowTitle(ws, w));
+      });
+      sw.Time("registry: one open, delete each", [&] {
+        ScopedRegKey key = OpenScopedKey(registry, registry.CurrentUser(), kScratchKey, true);
+        for (Hwnd w : windows) registry.DeleteValue(key.get(), std::to_string(w));
+      });
+      sw.Time("disable and hide, each", [&] {
+        for (Hwnd w : windows) {
+          ws.EnableWindow(w, false);
+          ws.ShowWindow(w, sw::kHide);
+        }
+      });
+      sw.Time("restore and enable, each", [&] {
+        for (Hwnd w : windows) {
+          ws.ShowWindow(w, sw::kRestore);
+          ws.EnableWindow(w, true);
+        }
+      });
       for (bool hide : {false, true}) {
         TsDeskCFG config;
         config.HideApps = hide;
@@ -182,14 +221,41 @@ int Run(int rounds, const std::vector<int>& counts) {
     }
     switchRows.emplace_back(count, sw);
     menuRows.emplace_back(count, menu);
+    TsDeskCFG config;
+    NoHost host;
+    TDesktopEngine engine(ws, registry, config, host);
+    engine.RefreshWindowList();
+    std::string others;
+    for (Hwnd w : engine.ManagedWindows()) {
+      if (std::find(windows.begin(), windows.end(), w) == windows.end()) {
+        others += " '" + GetWindowTitle(ws, w) + "' [" + GetWindowClass(ws, w) + "]";
+      }
+    }
+    std::string missing;
+    for (Hwnd w : windows) {
+      const auto& m = engine.ManagedWindows();
+      if (std::find(m.begin(), m.end(), w) != m.end()) continue;
+      Rect r;
+      ws.GetWindowRect(w, r);
+      missing += " '" + GetWindowTitle(ws, w) + "' at (" + std::to_string(r.left) + "," +
+                 std::to_string(r.top) + ")" + (ws.IsWindowVisible(w) ? "" : " hidden") +
+                 (ws.IsWindowEnabled(w) ? "" : " disabled");
+    }
+    managed.push_back("With " + std::to_string(count) + " windows the engine manages " +
+                      std::to_string(engine.ManagedWindows().size()) + " windows; besides them:" +
+                      (others.empty() ? std::string(" none") : others) +
+                      (missing.empty() ? std::string() : "; not managed:" + missing) + ".");
     std::fprintf(stderr, "%d windows measured\n", count);
   }
+  RegDeleteKeyA(HKEY_CURRENT_USER, kScratchKey);
   std::printf("Switch steps, milliseconds (median of %d rounds)\n\n", rounds);
   switchRows.front().second.PrintHeader();
   for (const auto& [count, steps] : switchRows) steps.PrintRow(count);
   std::printf("\nTray menu steps, milliseconds (median of %d rounds)\n\n", rounds);
   menuRows.front().second.PrintHeader();
   for (const auto& [count, steps] : menuRows) steps.PrintRow(count);
+  std::printf("\n");
+  for (const std::string& line : managed) std::printf("%s\n", line.c_str());
   return 0;
 }
 

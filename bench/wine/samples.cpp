@@ -1,31 +1,21 @@
 #include "bench/wine/samples.h"
 
-#include <algorithm>
+#include <chrono>
+#include <string>
 
 #include "e2e/driver/wait.h"
+#include "e2e/driver/window_query.h"
 
 namespace mirel::bench {
 
-std::vector<std::string> SampleSpecs(int count) {
-  std::vector<std::string> specs;
-  for (int i = 0; i < count; ++i) {
-    specs.push_back("title=Bench " + std::to_string(i) + ";x=" + std::to_string(20 + (i * 13) % 600) +
-                    ";y=" + std::to_string(20 + (i * 7) % 400) + ";w=240;h=160");
-  }
-  return specs;
-}
-
 Samples::Samples(int count) {
-  const std::vector<std::string> specs = SampleSpecs(count);
-  for (std::size_t first = 0; first < specs.size(); first += kPerSample) {
-    const std::size_t last = std::min(specs.size(), first + kPerSample);
-    apps_.push_back(std::make_unique<e2e::SampleApp>());
-    apps_.back()->Start({specs.begin() + static_cast<std::ptrdiff_t>(first),
-                         specs.begin() + static_cast<std::ptrdiff_t>(last)});
-  }
-  if (!e2e::WaitUntil([&] { return static_cast<int>(Windows().size()) == count; })) {
-    throw e2e::DriverError("the samples did not open their " + std::to_string(count) +
-                           " windows");
+  process_ = e2e::Process::Start(e2e::BesideTestExecutable("mirel_bench_windows.exe"),
+                                 std::to_string(count) + " " + std::to_string(kWindowsPerThread));
+  // Hundreds of windows take a while to open on a busy machine.
+  if (!e2e::WaitUntil([&] { return static_cast<int>(Windows().size()) == count; },
+                      std::chrono::seconds(120))) {
+    throw e2e::DriverError("the window process did not open its " + std::to_string(count) +
+                           " windows (it has " + std::to_string(Windows().size()) + ")");
   }
   for (HWND w : Windows()) {
     RECT r;
@@ -35,16 +25,12 @@ Samples::Samples(int count) {
   }
 }
 
-Samples::~Samples() {
-  for (auto& app : apps_) app->Stop();
-}
-
 std::vector<HWND> Samples::Windows() const {
-  std::vector<HWND> all;
-  for (const auto& app : apps_) {
-    for (HWND w : app->Windows()) all.push_back(w);
+  std::vector<HWND> windows;
+  for (HWND w : e2e::TopLevelWindows()) {
+    if (e2e::WindowProcess(w) == process_.Id() && IsWindowVisible(w)) windows.push_back(w);
   }
-  return all;
+  return windows;
 }
 
 }  // namespace mirel::bench
