@@ -60,10 +60,10 @@ constexpr const char* kInformation =
     "OTHERWISE, ARISING FROM, OUT OF OR IN CONNECTION WITH THE SOFTWARE OR THE USE OR OTHER "
     "DEALINGS IN THE SOFTWARE.";
 
-// "Times New Roman", bold italic, characters 19 pixels high, Cyrillic character set.
-UniqueFont CreateTitleFont() {
+// "Times New Roman", bold italic, characters 19 design pixels high, Cyrillic character set.
+UniqueFont CreateTitleFont(UINT dpi) {
   LOGFONTA font{};
-  font.lfHeight = -19;
+  font.lfHeight = -::MulDiv(19, static_cast<int>(dpi), kDesignDpi);
   font.lfWeight = FW_BOLD;
   font.lfItalic = TRUE;
   font.lfCharSet = RUSSIAN_CHARSET;
@@ -73,12 +73,13 @@ UniqueFont CreateTitleFont() {
 
 }  // namespace
 
-TAboutForm::TAboutForm(TApplication& app) : TForm(app), titleFont_(CreateTitleFont()) {
+TAboutForm::TAboutForm(TApplication& app) : TForm(app) {
   TFormStyle style = DialogStyle(kAboutFormClass, "About Mirel Virtual Desktop", kClientWidth,
                                  kClientHeight, app.Handle());
   // The form paints the white shape behind its controls.
   style.style |= WS_CLIPCHILDREN;
   CreateForm(style, TPosition::poScreenCenter);
+  titleFont_ = CreateTitleFont(Dpi());
   CreateControls();
 }
 
@@ -103,7 +104,8 @@ void TAboutForm::FormShow() { focus_.Reset(); }
 
 void TAboutForm::Paint() {
   const TPaintScope paint(Handle());
-  ::FillRect(paint.Dc(), &kShape1, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+  const RECT shape = Scaled(kShape1);
+  ::FillRect(paint.Dc(), &shape, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
 }
 
 LRESULT TAboutForm::ColorStatic(HDC dc, HWND control) {

@@ -17,15 +17,6 @@ constexpr COLORREF kTransparentKey = RGB(255, 0, 254);
 
 TfDesktopName::TfDesktopName(TApplication& app, HWND mainWindow)
     : TForm(app), mainWindow_(mainWindow) {
-  LOGFONTA font{};
-  font.lfHeight = -32;
-  font.lfWeight = FW_BOLD;
-  font.lfCharSet = RUSSIAN_CHARSET;
-  // Smoothed edges would blend with the key colour and fringe the letters.
-  font.lfQuality = NONANTIALIASED_QUALITY;
-  lstrcpynA(font.lfFaceName, "MS Sans Serif", LF_FACESIZE);
-  font_.Reset(::CreateFontIndirectA(&font));
-
   TFormStyle style;
   style.className = kOverlayFormClass;
   style.caption = "fDesktopName";
@@ -38,6 +29,15 @@ TfDesktopName::TfDesktopName(TApplication& app, HWND mainWindow)
   CreateForm(style, TPosition::poDesigned);
   ::SetLayeredWindowAttributes(Handle(), kTransparentKey, 255, LWA_COLORKEY);
   caption_ = "fDesktopName";
+
+  LOGFONTA font{};
+  font.lfHeight = -Scaled(32);
+  font.lfWeight = FW_BOLD;
+  font.lfCharSet = RUSSIAN_CHARSET;
+  // Smoothed edges would blend with the key colour and fringe the letters.
+  font.lfQuality = NONANTIALIASED_QUALITY;
+  lstrcpynA(font.lfFaceName, "MS Sans Serif", LF_FACESIZE);
+  font_.Reset(::CreateFontIndirectA(&font));
 }
 
 void TfDesktopName::SetCaption(const std::string& caption) {
@@ -96,7 +96,8 @@ void TfDesktopName::Paint() {
   ::SetBkMode(dc, TRANSPARENT);
   const int length = static_cast<int>(caption_.size());
   ::SetTextColor(dc, ::GetSysColor(COLOR_INACTIVECAPTION));  // the shadow
-  ::TextOutA(dc, TextLeft + 2, TextTop + 2, caption_.c_str(), length);
+  const int shadow = Scaled(2);
+  ::TextOutA(dc, TextLeft + shadow, TextTop + shadow, caption_.c_str(), length);
   ::SetTextColor(dc, ::GetSysColor(COLOR_ACTIVECAPTION));
   ::TextOutA(dc, TextLeft, TextTop, caption_.c_str(), length);
 }

@@ -1,6 +1,7 @@
 #include "app/win32/form.h"
 
 #include <exception>
+#include <utility>
 
 namespace mirel::win32 {
 
@@ -31,6 +32,17 @@ BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM param) {
   return TRUE;
 }
 
+// The window rectangle around a client area: AdjustWindowRectExForDpi where the system has it
+// (Windows 10 1607 on), which measures the frame at the form's own DPI.
+void AdjustFrame(RECT& frame, DWORD style, DWORD exStyle, UINT dpi) {
+  using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+  static const auto adjustForDpi = reinterpret_cast<AdjustForDpiFn>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
+  if (adjustForDpi == nullptr || !adjustForDpi(&frame, style, FALSE, exStyle, dpi)) {
+    ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  }
+}
+
 void RegisterPanelClass() {
   static const bool registered = [] {
     WNDCLASSEXA wc{};
@@ -45,11 +57,63 @@ void RegisterPanelClass() {
   (void)registered;
 }
 
+// Moves and sizes a child window by the ratio of two DPIs, relative to its parent.
+BOOL CALLBACK RescaleChild(HWND child, LPARAM param) {
+  const auto* ratio = reinterpret_cast<const std::pair<UINT, UINT>*>(param);
+  const auto scale = [ratio](LONG value) {
+    return ::MulDiv(value, static_cast<int>(ratio->second), static_cast<int>(ratio->first));
+  };
+  RECT bounds;
+  ::GetWindowRect(child, &bounds);
+  ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&bounds), 2);
+  ::SetWindowPos(child, nullptr, scale(bounds.left), scale(bounds.top),
+                 scale(bounds.right) - scale(bounds.left), scale(bounds.bottom) - scale(bounds.top),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  return TRUE;
+}
+
+// Children that used one of a form's fonts take its replacement.
+struct FontSwap {
+  HFONT oldFont;
+  HFONT newFont;
+  HFONT oldBold;
+  HFONT newBold;
+};
+
+BOOL CALLBACK SwapChildFont(HWND child, LPARAM param) {
+  const auto* swap = reinterpret_cast<const FontSwap*>(param);
+  const auto font = reinterpret_cast<HFONT>(::SendMessageA(child, WM_GETFONT, 0, 0));
+  const HFONT replacement = font == swap->oldFont ? swap->newFont
+                            : font == swap->oldBold ? swap->newBold
+                                                    : nullptr;
+  if (replacement != nullptr) {
+    ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(replacement), TRUE);
+  }
+  return TRUE;
+}
+
 }  // namespace
 
-UniqueFont CreateFormFont(bool bold) {
+UINT WindowDpi(HWND window) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  if (getDpiForWindow != nullptr && window != nullptr) {
+    const UINT dpi = getDpiForWindow(window);
+    if (dpi != 0) return dpi;
+  }
+  const WindowDc screen = GetWindowDc(nullptr);
+  const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
+  return dpi > 0 ? static_cast<UINT>(dpi) : kDesignDpi;
+}
+
+int ScaleForDpi(HWND window, int design) {
+  return ::MulDiv(design, static_cast<int>(WindowDpi(window)), kDesignDpi);
+}
+
+UniqueFont CreateFormFont(bool bold, UINT dpi) {
   LOGFONTA font{};
-  font.lfHeight = -11;
+  font.lfHeight = -::MulDiv(11, static_cast<int>(dpi), kDesignDpi);
   font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
   lstrcpynA(font.lfFaceName, "MS Sans Serif", LF_FACESIZE);
@@ -58,8 +122,17 @@ UniqueFont CreateFormFont(bool bold) {
 
 HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, int x, int y,
                    int width, int height, int id, HFONT font, DWORD exStyle) {
-  HWND control = ::CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y,
-                                   width, height, parent,
+  const int dpi = static_cast<int>(WindowDpi(parent));
+  const auto scale = [dpi](int design) { return ::MulDiv(design, dpi, kDesignDpi); };
+  return CreateControl(parent, className, text, style,
+                       TPixelBounds{scale(x), scale(y), scale(width), scale(height)}, id, font,
+                       exStyle);
+}
+
+HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style,
+                   const TPixelBounds& bounds, int id, HFONT font, DWORD exStyle) {
+  HWND control = ::CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style,
+                                   bounds.x, bounds.y, bounds.width, bounds.height, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    ::GetModuleHandleA(nullptr), nullptr);
   if (control != nullptr && font != nullptr) {
@@ -74,11 +147,15 @@ HWND CreatePanel(HWND parent, int x, int y, int width, int height) {
                        height, 0, nullptr, WS_EX_CONTROLPARENT);
 }
 
+HWND CreatePanel(HWND parent, const TPixelBounds& bounds) {
+  RegisterPanelClass();
+  return CreateControl(parent, kPanelClass, "", WS_CLIPCHILDREN | WS_CLIPSIBLINGS, bounds, 0,
+                       nullptr, WS_EX_CONTROLPARENT);
+}
+
 void TForm::CreateForm(const TFormStyle& style, TPosition position) {
   position_ = position;
   owner_ = style.owner;
-  font_ = CreateFormFont(false);
-  boldFont_ = CreateFormFont(true);
 
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
@@ -93,13 +170,34 @@ void TForm::CreateForm(const TFormStyle& style, TPosition position) {
     wc.lpszClassName = style.className;
     ::RegisterClassExA(&wc);
   }
-  RECT frame{0, 0, style.clientWidth, style.clientHeight};
-  ::AdjustWindowRectEx(&frame, style.style, FALSE, style.exStyle);
+  // The window learns its monitor's DPI once it exists: it is made first and sized after.
   HWND window = ::CreateWindowExA(style.exStyle | WS_EX_CONTROLPARENT, style.className,
-                                  style.caption.c_str(), style.style, 0, 0,
-                                  frame.right - frame.left, frame.bottom - frame.top, style.owner,
-                                  nullptr, app_.Instance(), this);
+                                  style.caption.c_str(), style.style, 0, 0, style.clientWidth,
+                                  style.clientHeight, style.owner, nullptr, app_.Instance(), this);
   window_.Reset(window);
+  dpi_ = WindowDpi(window);
+  font_ = CreateFormFont(false, dpi_);
+  boldFont_ = CreateFormFont(true, dpi_);
+  RECT frame{0, 0, Scaled(style.clientWidth), Scaled(style.clientHeight)};
+  AdjustFrame(frame, style.style, style.exStyle, dpi_);
+  ::SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::DpiChanged(UINT dpi, const RECT& suggested) {
+  if (dpi == 0 || dpi == dpi_) return;
+  std::pair<UINT, UINT> ratio{dpi_, dpi};
+  ::EnumChildWindows(window_.get(), &RescaleChild, reinterpret_cast<LPARAM>(&ratio));
+  UniqueFont font = CreateFormFont(false, dpi);
+  UniqueFont bold = CreateFormFont(true, dpi);
+  FontSwap swap{font_.get(), font.get(), boldFont_.get(), bold.get()};
+  ::EnumChildWindows(window_.get(), &SwapChildFont, reinterpret_cast<LPARAM>(&swap));
+  font_ = std::move(font);
+  boldFont_ = std::move(bold);
+  dpi_ = dpi;
+  ::SetWindowPos(window_.get(), nullptr, suggested.left, suggested.top,
+                 suggested.right - suggested.left, suggested.bottom - suggested.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CALLBACK TForm::StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -149,6 +247,9 @@ LRESULT TForm::BaseHandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) app_.SetDialogWindow(window_.get());
       break;
+    case WM_DPICHANGED:
+      DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     default:
       break;
   }

@@ -1,5 +1,10 @@
 // A top-level form: one window of a class of its own, bound to its C++ object at WM_NCCREATE, with
 // the form's font, centring, modal showing and the exception boundary of its window procedure.
+//
+// Sizes: the program is aware of the DPI of each monitor (see the manifest), so a window's pixels
+// are the monitor's physical pixels. Forms and controls are written in design pixels at 96 DPI;
+// CreateForm, CreateControl, CreatePanel and the form's fonts scale them to the DPI of the monitor
+// the form is on, and a form that moves to a monitor of another DPI is scaled again.
 #pragma once
 
 #include <string>
@@ -12,6 +17,8 @@
 namespace mirel::win32 {
 
 inline constexpr int mrNone = 0;
+// The DPI at which design pixels are given.
+inline constexpr UINT kDesignDpi = 96;
 inline constexpr int mrOk = IDOK;
 inline constexpr int mrCancel = IDCANCEL;
 
@@ -46,6 +53,12 @@ class TForm {
   int ModalResult() const { return modalResult_; }
   HFONT Font() const { return font_.get(); }
   HFONT BoldFont() const { return boldFont_.get(); }
+  // The DPI of the form's monitor, and design pixels in pixels of that monitor.
+  UINT Dpi() const { return dpi_; }
+  int Scaled(int design) const { return ::MulDiv(design, static_cast<int>(dpi_), kDesignDpi); }
+  RECT Scaled(const RECT& design) const {
+    return {Scaled(design.left), Scaled(design.top), Scaled(design.right), Scaled(design.bottom)};
+  }
 
  protected:
   enum class TPosition { poDesigned, poScreenCenter, poOwnerFormCenter };
@@ -67,22 +80,45 @@ class TForm {
  private:
   static LRESULT CALLBACK StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT BaseHandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // WM_DPICHANGED: the form went to a monitor of another DPI.
+  void DpiChanged(UINT dpi, const RECT& suggested);
 
   UniqueWindow window_;
   UniqueFont font_;
   UniqueFont boldFont_;
+  UINT dpi_ = kDesignDpi;
   TPosition position_ = TPosition::poDesigned;
   HWND owner_ = nullptr;
   int modalResult_ = mrNone;
   std::vector<HWND> highlightLabels_;
 };
 
-// Creates a child control with the form's font.
+// The DPI of the monitor `window` is on: GetDpiForWindow where the system has it (Windows 10
+// 1607 on), else the screen's LOGPIXELSX.
+UINT WindowDpi(HWND window);
+// `design` pixels at 96 DPI in pixels of the monitor `window` is on.
+int ScaleForDpi(HWND window, int design);
+
+// Bounds of a child control already in pixels of its monitor: measured ones (client areas, text
+// extents), or design values the caller scaled.
+struct TPixelBounds {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+};
+
+// Creates a child control with the form's font. The first form takes design pixels and scales
+// them to the DPI of `parent`; the second takes pixels.
 HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, int x, int y,
                    int width, int height, int id, HFONT font, DWORD exStyle = 0);
-// A plain container that passes its children's notifications on to the form it belongs to.
+HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style,
+                   const TPixelBounds& bounds, int id, HFONT font, DWORD exStyle = 0);
+// A plain container that passes its children's notifications on to the form it belongs to; design
+// pixels or pixels as for CreateControl.
 HWND CreatePanel(HWND parent, int x, int y, int width, int height);
-// "MS Sans Serif" at 8 points (character height 11 pixels).
-UniqueFont CreateFormFont(bool bold);
+HWND CreatePanel(HWND parent, const TPixelBounds& bounds);
+// "MS Sans Serif" at 8 points (character height 11 design pixels) at `dpi`.
+UniqueFont CreateFormFont(bool bold, UINT dpi = kDesignDpi);
 
 }  // namespace mirel::win32

@@ -29,9 +29,12 @@ constexpr TPageInfo kPages[4] = {
 }  // namespace
 
 HWND TVirtualDeskForm::CreatePageHeader(int page, int picture, const char* caption) {
+  // The page's width is measured (pixels); the header's own sizes are design pixels.
   RECT area;
   ::GetClientRect(pages_[static_cast<std::size_t>(page)], &area);
-  HWND header = CreatePanel(pages_[static_cast<std::size_t>(page)], 0, 0, area.right, kHeaderHeight);
+  const int headerHeight = Scaled(kHeaderHeight);
+  HWND header = CreatePanel(pages_[static_cast<std::size_t>(page)],
+                            TPixelBounds{0, 0, area.right, headerHeight});
   const int image = HeaderImages_.AddResourceIcon(app_.Instance(), picture);
   HWND pictureBox = CreateControl(header, "STATIC", "", SS_ICON | SS_REALSIZEIMAGE, 8, 8, 32, 32,
                                   0, nullptr);
@@ -39,20 +42,27 @@ HWND TVirtualDeskForm::CreatePageHeader(int page, int picture, const char* capti
     ::SendMessageA(pictureBox, STM_SETICON,
                    reinterpret_cast<WPARAM>(HeaderImages_.IconAt(image)), 0);
   }
-  HWND label = CreateControl(header, "STATIC", caption, SS_LEFT, 56, 16, area.right - 64, 16, 0,
-                             BoldFont());
+  HWND label = CreateControl(header, "STATIC", caption, SS_LEFT,
+                             TPixelBounds{Scaled(56), Scaled(16), area.right - Scaled(64),
+                                          Scaled(16)},
+                             0, BoldFont());
   AddHighlightLabel(label);
-  CreateControl(header, "STATIC", "", SS_ETCHEDHORZ, 0, kHeaderHeight - 2, area.right, 2, 0,
-                nullptr);
+  CreateControl(header, "STATIC", "", SS_ETCHEDHORZ,
+                TPixelBounds{0, headerHeight - Scaled(2), area.right, Scaled(2)}, 0, nullptr);
   return header;
 }
 
 void TVirtualDeskForm::CreatePages() {
+  // Measured sizes (the client area, the tab control's display area) are pixels; the toolbar's
+  // and the headers' heights are design pixels, scaled where they meet measured ones.
   RECT client;
   ::GetClientRect(Handle(), &client);
-  PageControl_ = CreateControl(Handle(), WC_TABCONTROLA, "", WS_CLIPSIBLINGS | WS_TABSTOP, 0,
-                               kToolBarHeight, client.right, client.bottom - kToolBarHeight, 0,
-                               Font());
+  const int toolBarHeight = Scaled(kToolBarHeight);
+  const int headerHeight = Scaled(kHeaderHeight);
+  PageControl_ = CreateControl(Handle(), WC_TABCONTROLA, "", WS_CLIPSIBLINGS | WS_TABSTOP,
+                               TPixelBounds{0, toolBarHeight, client.right,
+                                            client.bottom - toolBarHeight},
+                               0, Font());
   for (int i = 0; i < 4; ++i) {
     TCITEMA item{};
     item.mask = TCIF_TEXT;
@@ -60,32 +70,33 @@ void TVirtualDeskForm::CreatePages() {
     ::SendMessageA(PageControl_, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
   }
   // Pages are panels laid over the tab control's display area, above it in Z order.
-  RECT display{0, 0, client.right, client.bottom - kToolBarHeight};
+  RECT display{0, 0, client.right, client.bottom - toolBarHeight};
   ::SendMessageA(PageControl_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
   const int width = display.right - display.left;
   const int height = display.bottom - display.top;
   for (int i = 0; i < 4; ++i) {
     pages_[static_cast<std::size_t>(i)] =
-        CreatePanel(Handle(), display.left, kToolBarHeight + display.top, width, height);
+        CreatePanel(Handle(),
+                    TPixelBounds{display.left, toolBarHeight + display.top, width, height});
     ::ShowWindow(pages_[static_cast<std::size_t>(i)], SW_HIDE);
     // New children go to the bottom of the Z order: lift the page above the tab control.
     ::SetWindowPos(pages_[static_cast<std::size_t>(i)], HWND_TOP, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     CreatePageHeader(i, kPages[i].picture, kPages[i].header);
   }
-  const int bodyHeight = height - kHeaderHeight;
+  const int bodyHeight = height - headerHeight;
 
   // "Windows Tree"
   ProgramsTreeView_ = CreateControl(pages_[0], WC_TREEVIEWA, "",
                                     TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
                                         TVS_SHOWSELALWAYS | WS_TABSTOP,
-                                    0, kHeaderHeight, width, bodyHeight, 0, Font(),
+                                    TPixelBounds{0, headerHeight, width, bodyHeight}, 0, Font(),
                                     WS_EX_CLIENTEDGE);
   ::SendMessageA(ProgramsTreeView_, TVM_SETINDENT, 19, 0);
   SetUpWindowsTree();
 
   // "Visual Manager": the miniature of the desktops.
-  CreateDesktopsPaintBox(pages_[1], 0, kHeaderHeight, width, bodyHeight);
+  CreateDesktopsPaintBox(pages_[1], 0, headerHeight, width, bodyHeight);
 
   // "Options"
   AutoStartBox_ = CreateControl(pages_[2], "BUTTON", "Start Mirel Virtual Desktop with windows",
@@ -96,7 +107,7 @@ void TVirtualDeskForm::CreatePages() {
                               Font());
 
   // "Hot keys": four rows in two columns on the panel below the header.
-  HWND hotKeysPanel = CreatePanel(pages_[3], 0, kHeaderHeight, width, bodyHeight);
+  HWND hotKeysPanel = CreatePanel(pages_[3], TPixelBounds{0, headerHeight, width, bodyHeight});
   constexpr int kRows[4] = {14, 46, 78, 110};
   for (int slot = 0; slot < kHotKeySlotCount; ++slot) {
     const int column = slot / 4;

@@ -55,8 +55,8 @@ HWND TSleepTimerForm::CreateLabel(const char* text, int x, int y) {
     const ScopedSelection font(dc.get(), Font());
     ::GetTextExtentPoint32A(dc.get(), text, lstrlenA(text), &size);
   }
-  return CreateControl(Handle(), "STATIC", text, SS_LEFT | SS_NOPREFIX, x, y, size.cx, size.cy, 0,
-                       Font());
+  return CreateControl(Handle(), "STATIC", text, SS_LEFT | SS_NOPREFIX,
+                       TPixelBounds{Scaled(x), Scaled(y), size.cx, size.cy}, 0, Font());
 }
 
 void TSleepTimerForm::CreateControls() {
@@ -157,12 +157,13 @@ void TSleepTimerForm::SetPicture(UniqueBitmap picture) {
 void TSleepTimerForm::Paint() {
   const TPaintScope paint(Handle());
   const HDC dc = paint.Dc();
-  RECT panel = kPanel1;
+  RECT panel = Scaled(kPanel1);
   ::DrawEdge(dc, &panel, BDR_RAISEDINNER, BF_RECT);
   // Shape1: default pen and brush, a black outline drawn inside the frame and a white fill.
   const ScopedSelection pen(dc, ::GetStockObject(BLACK_PEN));
   const ScopedSelection brush(dc, ::GetStockObject(WHITE_BRUSH));
-  ::Rectangle(dc, kShape1.left, kShape1.top, kShape1.right, kShape1.bottom);
+  const RECT shape = Scaled(kShape1);
+  ::Rectangle(dc, shape.left, shape.top, shape.right, shape.bottom);
 }
 
 LRESULT TSleepTimerForm::ColorStatic(HDC dc, HWND control) {
