@@ -75,8 +75,12 @@ void ExpandTopLevelItems(HWND tree) {
     item = reinterpret_cast<HTREEITEM>(
         SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
   }
-  // Expanding scrolls to the last group: back to the top.
-  SendMessageA(tree, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(first));
+  // Expanding scrolls to the last group: back to the top, until the tree shows it.
+  Await("the windows tree scrolled to its top", [&] {
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(first));
+    return SendMessageA(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0) ==
+           reinterpret_cast<LRESULT>(first);
+  });
 }
 
 using ReadmePicturesTest = ProgramFixture;
