@@ -8,6 +8,29 @@ constexpr int kImageSize = 16;
 // Item data of an item with an image: the image index plus this marker.
 constexpr ULONG_PTR kImageDataBase = 0x4D490000;
 
+// UnhookWindowsHookEx for a hook this thread set.
+struct HookTraits : NullHandleTraits<HHOOK> {
+  static void Close(HHOOK hook) noexcept { ::UnhookWindowsHookEx(hook); }
+};
+using UniqueHook = UniqueHandle<HookTraits>;
+
+// A menu gets the keyboard and the mouse only while its thread is the foreground thread
+// (TrackPopupMenu, Remarks). When another window takes the foreground while a menu is open,
+// Windows cancels the menu (the thread that loses activation gets WM_CANCELMODE); Wine 8 does not:
+// the menu stays on the screen, its keys go to the other window, Escape does nothing and only a
+// click elsewhere closes it. Measured under Wine with the tray menu: the hidden application window
+// does become the foreground when the tray icon asks, so the menu works in front of any other
+// application, until a window comes to the front while it is open (an application that was still
+// starting, a window another process activates). This hook then closes the menu as Windows would.
+// A thread that loses the foreground gets WM_ACTIVATEAPP(FALSE) in each of its top-level windows.
+LRESULT CALLBACK EndMenuOnDeactivation(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION) {
+    const auto& sent = *reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (sent.message == WM_ACTIVATEAPP && sent.wParam == FALSE) ::EndMenu();
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 }  // namespace
 
 UniqueMenu TMenuPopup::Build(const TMenuItem& parent) {
@@ -42,8 +65,11 @@ UniqueMenu TMenuPopup::Build(const TMenuItem& parent) {
 void TMenuPopup::TrackAt(int x, int y) {
   commands_.clear();
   UniqueMenu menu = Build(Items);
+  UniqueHook watch(
+      ::SetWindowsHookExA(WH_CALLWNDPROC, EndMenuOnDeactivation, nullptr, ::GetCurrentThreadId()));
   const UINT chosen = static_cast<UINT>(::TrackPopupMenuEx(
       menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, owner_, nullptr));
+  watch.Reset();
   menu.Reset();
   if (chosen == 0 || chosen > commands_.size()) return;
   const TMenuItem* item = commands_[chosen - 1];
