@@ -293,3 +293,18 @@ TEST_F(MainWindowTest, PicturesOfTheFourPages) {
 
 }  // namespace
 }  // namespace mirel::e2e
+namespace mirel::e2e {
+namespace {
+// A second click that arrives while the first switch is still running is handled after it.
+TEST_F(TrayTest, TwoQuickClicksEndOnTheSecondDesktop) {
+  for (int round = 1; round <= 8; ++round) {
+    Click(TrayIconCentre(3));
+    Click(TrayIconCentre(1));
+    ASSERT_TRUE(SwitchCompleted(1)) << "round " << round;
+    ASSERT_TRUE(WindowsEventuallyAt(StandardLefts())) << "round " << round;
+    ASSERT_TRUE(WindowsEventually({kGamma, kDelta, kFar}, {kAlpha, kBeta})) << "round " << round;
+    SwitchWithTrayIcon(2);
+  }
+}
+}  // namespace
+}  // namespace mirel::e2e

@@ -349,8 +349,16 @@ void TDesktopEngine::EnsureFocusSlots() {
   focusSlots_.assign(kDesktopCount, 0);
 }
 
-void TDesktopEngine::SwitchToDesktop(std::uint16_t index) {
-  if (index >= kDesktopCount) return;
+void TDesktopEngine::SwitchToDesktop(std::uint16_t index, Hwnd activate) {
+  // A switch runs to its end before the next one starts; a request that arrives inside one (a
+  // message delivered while it waited on another application's window) is refused rather than
+  // interleaved with it.
+  if (index >= kDesktopCount || switching_) return;
+  switching_ = true;
+  struct TSwitchEnd {
+    bool& flag;
+    ~TSwitchEnd() { flag = false; }
+  } switchEnd{switching_};
   const bool terminating = host_.Terminating();
   Hwnd target = 0;
   if (index != currentDesktop_) {
@@ -371,6 +379,7 @@ void TDesktopEngine::SwitchToDesktop(std::uint16_t index) {
     host_.InvalidateMainForm();
   }
 
+  if (activate != 0 && ws_.IsWindow(activate)) target = activate;
   if (!terminating && index < focusSlots_.size()) {
     if (!ws_.IsWindow(target) || target == host_.MainWindow()) {
       // The topmost managed window of the desktop now on screen, if there is one.
@@ -435,7 +444,8 @@ void TDesktopEngine::SwitchToClick(std::intptr_t tag) {
   const Hwnd window = static_cast<Hwnd>(tag);
   const int desktop = DesktopOfWindow(window);
   if (desktop >= 0 && desktop < kDesktopCount) {
-    SwitchToDesktop(static_cast<std::uint16_t>(desktop));
+    // The chosen window is also the one the name overlay activates when it hides.
+    SwitchToDesktop(static_cast<std::uint16_t>(desktop), window);
   } else {
     // Outside the grid there is no desktop to go to: bring the window here instead.
     MoveWindowToDesktop(window, currentDesktop_);

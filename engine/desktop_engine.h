@@ -73,7 +73,9 @@ class TDesktopEngine {
   void HideAppsCBClick(bool checked);
 
   // --- Switching -------------------------------------------------------------------------------
-  void SwitchToDesktop(std::uint16_t index);
+  // `activate`, when it names a window, is the window to bring to the front instead of the one the
+  // desktop remembers (the "Switch To" command's window).
+  void SwitchToDesktop(std::uint16_t index, Hwnd activate = 0);
   void EnsureFocusSlots();
   void MoveWindowToDesktop(Hwnd window, int desktop);
   // The tray menu's window commands; `tag` is a window handle or -1 for "This app".
@@ -139,6 +141,7 @@ class TDesktopEngine {
   std::unordered_map<Hwnd, std::size_t> hiddenIndex_;
   std::unordered_map<std::uint32_t, bool> threadAnswers_;  // for the current pass
   int passKeyDepth_ = 0;
+  bool switching_ = false;
   ScopedRegKey passKey_;    // open only during a pass
   ScopedRegKey singleKey_;  // open only during one record or delete outside a pass
 };

@@ -2,6 +2,7 @@
 // of the main form.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,12 @@ class FakeHost : public IEngineHost {
   Hwnd ApplicationWindow() override { return appWindow; }
   Hwnd OverlayWindow() override { return overlayWindow; }
   bool Terminating() override { return terminating; }
-  void HideOverlay() override { ++overlayHides; }
+  // Runs inside a switch, as a message delivered while the switch waits would.
+  std::function<void()> duringSwitch;
+  void HideOverlay() override {
+    ++overlayHides;
+    if (duringSwitch) duringSwitch();
+  }
   void ShowOverlay(Hwnd target, const std::string& caption) override {
     overlayShows.push_back({target, caption});
   }

@@ -91,6 +91,15 @@ TEST_F(Switching, ShutdownSwitchTouchesNoSlotNoWindowAndNoOverlay) {
   EXPECT_EQ(host.overlayShows.size(), shows);
 }
 
+TEST_F(Switching, ASwitchRequestedInsideASwitchIsNotInterleavedWithIt) {
+  const Hwnd a = WindowOn(0, "A");
+  host.duringSwitch = [&] { engine.SwitchToDesktop(0); };
+  engine.SwitchToDesktop(2);
+  EXPECT_EQ(engine.CurrentDesktop(), 2);
+  EXPECT_EQ(RectOf(a).left, 100 - 2 * W);
+  EXPECT_EQ(ws.BatchesEnded(), 1);
+}
+
 TEST_F(Switching, IndexesBeyondTheGridAreRefused) {
   const Hwnd a = WindowOn(0, "A");
   engine.SwitchToDesktop(8);
@@ -147,6 +156,14 @@ TEST_F(Switching, SwitchToGoesToTheWindowsDesktopAndActivatesIt) {
   EXPECT_EQ(engine.CurrentDesktop(), 3);
   EXPECT_EQ(RectOf(four).left, 100);
   EXPECT_EQ(ws.ForegroundRequests().back(), four);
+}
+
+TEST_F(Switching, SwitchToHandsTheChosenWindowToTheOverlayNotTheTopmostOne) {
+  WindowOn(3, "Topmost of four");
+  const Hwnd chosen = WindowOn(3, "Chosen");
+  engine.SwitchToClick(static_cast<std::intptr_t>(chosen));
+  EXPECT_EQ(host.overlayShows.back().target, chosen);
+  EXPECT_EQ(ws.GetForegroundWindow(), chosen);
 }
 
 TEST_F(Switching, SwitchToAWindowOutsideTheGridBringsItHereInstead) {

@@ -232,6 +232,11 @@ LRESULT TVirtualDeskForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
     case WM_NOTIFY:
       return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
     case WM_HOTKEY:
+      // Sent (not posted) while a switch waits on another window: take it after that switch.
+      if (::InSendMessage()) {
+        ::PostMessageA(Handle(), message, wParam, lParam);
+        return 0;
+      }
       WMHotKey(wParam);
       return 0;
     case WM_TIMER:

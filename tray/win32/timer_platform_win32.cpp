@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/win32/handle_cast.h"
+#include "tray/tray_platform.h"
 
 namespace mirel::win32 {
 
@@ -71,6 +72,13 @@ LRESULT CALLBACK Win32TimerPlatform::WindowProc(HWND window, UINT message, WPARA
 LRESULT Win32TimerPlatform::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const auto it = windows_.find(window);
   if (it == windows_.end()) return ::DefWindowProcA(window, message, wParam, lParam);
+  // The shell may deliver tray notifications as sent messages, and a thread receives sent messages
+  // whenever it waits on another thread's window: in the middle of a desktop switch. Such a
+  // notification goes back to the queue, so every command runs to its end before the next starts.
+  if (message == kTrayCallbackMessage && ::InSendMessage()) {
+    ::PostMessageA(window, message, wParam, lParam);
+    return 0;
+  }
   IMessageTarget* target = it->second.target;
   TMessage request{message, wParam, lParam, 0};
   bool handled = true;  // a message whose handling failed is not handled a second time
