@@ -20,11 +20,11 @@ bool IsSampleWindow(HWND window, DWORD processId) {
 }
 
 // The value of "title=" in a window text.
-std::string TitleOf(const std::string& windowSpec) {
+std::string TitleOf(const std::string& windowRecipe) {
   std::size_t start = 0;
-  while (start <= windowSpec.size()) {
-    const std::size_t end = std::min(windowSpec.find(';', start), windowSpec.size());
-    const std::string pair = windowSpec.substr(start, end - start);
+  while (start <= windowRecipe.size()) {
+    const std::size_t end = std::min(windowRecipe.find(';', start), windowRecipe.size());
+    const std::string pair = windowRecipe.substr(start, end - start);
     if (pair.starts_with("title=")) return pair.substr(6);
     start = end + 1;
   }
@@ -33,9 +33,9 @@ std::string TitleOf(const std::string& windowSpec) {
 
 }  // namespace
 
-void SampleApp::Start(const std::vector<std::string>& windowSpecs) {
+void SampleApp::Start(const std::vector<std::string>& windowRecipes) {
   std::string arguments;
-  for (const std::string& spec : windowSpecs) arguments += " " + QuoteArgument(spec);
+  for (const std::string& recipe : windowRecipes) arguments += " " + QuoteArgument(recipe);
   process_ = Process::Start(BesideTestExecutable(kExecutable), arguments);
   // The control window appears after every window of the command line.
   Await("the sample's control window", [&] {
@@ -67,9 +67,9 @@ std::vector<HWND> SampleApp::Windows() const {
   return windows;
 }
 
-HWND SampleApp::Open(const std::string& windowSpec) {
-  if (Command(windowSpec) != 1) throw DriverError("the sample could not open '" + windowSpec + "'");
-  return Window(TitleOf(windowSpec));
+HWND SampleApp::Open(const std::string& windowRecipe) {
+  if (Command(windowRecipe) != 1) throw DriverError("the sample could not open '" + windowRecipe + "'");
+  return Window(TitleOf(windowRecipe));
 }
 
 void SampleApp::Close(const std::string& title) {

@@ -13,9 +13,9 @@ class SampleApp {
  public:
   static constexpr const char* kExecutable = "MirelSample.exe";
 
-  // Starts the sample with one window per text (see e2e/sample/window_spec.h) and waits until all
+  // Starts the sample with one window per text (see e2e/sample/window_recipe.h) and waits until all
   // of them exist; throws DriverError when the sample fails or does not get ready.
-  void Start(const std::vector<std::string>& windowSpecs);
+  void Start(const std::vector<std::string>& windowRecipes);
   bool Running() const { return process_.Running(); }
   DWORD ProcessId() const { return process_.Id(); }
 
@@ -27,7 +27,7 @@ class SampleApp {
   std::vector<HWND> Windows() const;
 
   // Opens one more window; returns once it exists.
-  HWND Open(const std::string& windowSpec);
+  HWND Open(const std::string& windowRecipe);
   // Asks the window titled `title` to close (WM_CLOSE).
   void Close(const std::string& title);
   // Ends the sample: asks it to quit, terminates it when it does not.

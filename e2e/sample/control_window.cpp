@@ -3,7 +3,7 @@
 #include <string>
 
 #include "e2e/sample/sample_window.h"
-#include "e2e/sample/window_spec.h"
+#include "e2e/sample/window_recipe.h"
 
 namespace mirel::sample {
 namespace {
@@ -20,8 +20,8 @@ LRESULT Execute(const std::string& command) {
     return window != nullptr && PostMessageA(window, WM_CLOSE, 0, 0) ? 1 : 0;
   }
   std::string error;
-  const auto spec = ParseWindowSpec(command, error);
-  return spec && OpenWindowOnOwnThread(*spec).window != nullptr ? 1 : 0;
+  const auto recipe = ParseWindowRecipe(command, error);
+  return recipe && OpenWindowOnOwnThread(*recipe).window != nullptr ? 1 : 0;
 }
 
 LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,6 +1,6 @@
 // The sample's hidden control window: a running test adds and closes windows, or ends the sample,
 // by sending it WM_COPYDATA with a command as text (not necessarily zero-terminated):
-//   <window text>   opens a window (see window_spec.h); the reply is 1 once it exists, else 0
+//   <window text>   opens a window (see window_recipe.h); the reply is 1 once it exists, else 0
 //   close <title>   posts WM_CLOSE to the sample window of that title; 1 when there was one
 //   quit            ends the sample; 1
 #pragma once

@@ -1,5 +1,5 @@
 // MirelSample: opens the top-level windows described on its command line, one argument per window
-// (see window_spec.h), then its control window (control_window.h), and runs until told to quit.
+// (see window_recipe.h), then its control window (control_window.h), and runs until told to quit.
 // Exit status 2 when an argument is malformed or a window cannot be opened; the reason goes to
 // standard error.
 #include <cstdio>
@@ -8,7 +8,7 @@
 
 #include "e2e/sample/control_window.h"
 #include "e2e/sample/sample_window.h"
-#include "e2e/sample/window_spec.h"
+#include "e2e/sample/window_recipe.h"
 
 namespace {
 
@@ -17,8 +17,8 @@ constexpr int kBadArguments = 2;
 bool OpenFromCommandLine() {
   for (int i = 1; i < __argc; ++i) {
     std::string error;
-    const auto spec = mirel::sample::ParseWindowSpec(__argv[i], error);
-    if (spec) error = mirel::sample::OpenWindowOnOwnThread(*spec).error;
+    const auto recipe = mirel::sample::ParseWindowRecipe(__argv[i], error);
+    if (recipe) error = mirel::sample::OpenWindowOnOwnThread(*recipe).error;
     if (!error.empty()) {
       std::fprintf(stderr, "MirelSample: %s: %s\n", __argv[i], error.c_str());
       return false;

@@ -76,15 +76,15 @@ std::string ErrorText(const char* what) {
 }
 
 // The body of a window's thread: create, report, run the loop, destroy.
-void RunWindowThread(WindowSpec spec, HWND owner, std::promise<OpenResult> created) {
+void RunWindowThread(WindowRecipe recipe, HWND owner, std::promise<OpenResult> created) {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
-  if (!EnsureClass(spec.className, SampleWindowProc) ||
+  if (!EnsureClass(recipe.className, SampleWindowProc) ||
       !EnsureClass(kHiddenOwnerClass, DefWindowProcA)) {
     created.set_value({nullptr, ErrorText("RegisterClassEx")});
     return;
   }
   win32::UniqueWindow hiddenOwner;
-  if (spec.hiddenOwner) {
+  if (recipe.hiddenOwner) {
     hiddenOwner.Reset(CreateWindowExA(0, kHiddenOwnerClass, "", WS_OVERLAPPEDWINDOW, 0, 0, 100,
                                       100, nullptr, nullptr, instance, nullptr));
     if (!hiddenOwner) {
@@ -94,18 +94,18 @@ void RunWindowThread(WindowSpec spec, HWND owner, std::promise<OpenResult> creat
     owner = hiddenOwner.get();
   }
   win32::UniqueWindow window(CreateWindowExA(
-      spec.toolWindow ? WS_EX_TOOLWINDOW : 0, spec.className.c_str(), spec.title.c_str(),
-      WS_OVERLAPPEDWINDOW, spec.x, spec.y, spec.width, spec.height, owner, nullptr, instance,
+      recipe.toolWindow ? WS_EX_TOOLWINDOW : 0, recipe.className.c_str(), recipe.title.c_str(),
+      WS_OVERLAPPEDWINDOW, recipe.x, recipe.y, recipe.width, recipe.height, owner, nullptr, instance,
       nullptr));
   if (!window) {
     created.set_value({nullptr, ErrorText("CreateWindowEx")});
     return;
   }
-  if (spec.disabled) EnableWindow(window.get(), FALSE);
-  if (spec.visible) ShowWindow(window.get(), ShowCommand(spec.state));
-  if (spec.hangAfterMs >= 0) {
-    tHangForMs = spec.hangForMs;
-    SetTimer(window.get(), kHangTimer, static_cast<UINT>(spec.hangAfterMs), nullptr);
+  if (recipe.disabled) EnableWindow(window.get(), FALSE);
+  if (recipe.visible) ShowWindow(window.get(), ShowCommand(recipe.state));
+  if (recipe.hangAfterMs >= 0) {
+    tHangForMs = recipe.hangForMs;
+    SetTimer(window.get(), kHangTimer, static_cast<UINT>(recipe.hangAfterMs), nullptr);
   }
   created.set_value({window.get(), {}});
 
@@ -145,18 +145,18 @@ BOOL CALLBACK MatchTitle(HWND window, LPARAM context) {
 
 }  // namespace
 
-OpenResult OpenWindowOnOwnThread(const WindowSpec& spec) {
+OpenResult OpenWindowOnOwnThread(const WindowRecipe& recipe) {
   HWND owner = nullptr;
-  if (spec.ownerTitle) {
-    owner = FindSampleWindow(*spec.ownerTitle);
-    if (owner == nullptr) return {nullptr, "no window titled '" + *spec.ownerTitle + "' to own it"};
+  if (recipe.ownerTitle) {
+    owner = FindSampleWindow(*recipe.ownerTitle);
+    if (owner == nullptr) return {nullptr, "no window titled '" + *recipe.ownerTitle + "' to own it"};
   }
   std::promise<OpenResult> created;
   std::future<OpenResult> result = created.get_future();
   // Detached: the thread lives as long as its window; the process may end while it hangs.
-  std::thread(RunWindowThread, spec, owner, std::move(created)).detach();
+  std::thread(RunWindowThread, recipe, owner, std::move(created)).detach();
   if (result.wait_for(kCreateTimeout) != std::future_status::ready) {
-    return {nullptr, "the window thread did not create '" + spec.title + "' in time"};
+    return {nullptr, "the window thread did not create '" + recipe.title + "' in time"};
   }
   return result.get();
 }

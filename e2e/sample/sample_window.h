@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "e2e/sample/window_spec.h"
+#include "e2e/sample/window_recipe.h"
 #include "platform/win32/windows_api.h"
 
 namespace mirel::sample {
@@ -15,9 +15,9 @@ struct OpenResult {
   std::string error;
 };
 
-// Starts a thread that creates the window `spec` describes and runs its message loop; returns
+// Starts a thread that creates the window `recipe` describes and runs its message loop; returns
 // once the window exists (shown, disabled, owned as asked) or its creation failed.
-OpenResult OpenWindowOnOwnThread(const WindowSpec& spec);
+OpenResult OpenWindowOnOwnThread(const WindowRecipe& recipe);
 
 // The sample window of this process titled `title` (not the control window, not a hidden owner);
 // null when there is none.

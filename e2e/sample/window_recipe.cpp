@@ -1,4 +1,4 @@
-#include "e2e/sample/window_spec.h"
+#include "e2e/sample/window_recipe.h"
 
 #include <charconv>
 #include <string_view>
@@ -37,37 +37,37 @@ bool ParseState(std::string_view text, ShowState& state) {
 }
 
 // Applies one key=value pair; false for an unknown key or a malformed value.
-bool Apply(std::string_view key, std::string_view value, WindowSpec& spec) {
+bool Apply(std::string_view key, std::string_view value, WindowRecipe& recipe) {
   if (key == "title") {
-    spec.title = value;
+    recipe.title = value;
     return true;
   }
   if (key == "owner") {
-    spec.ownerTitle = std::string(value);
+    recipe.ownerTitle = std::string(value);
     return true;
   }
   if (key == "class") {
-    spec.className = value;
+    recipe.className = value;
     return !value.empty();
   }
-  if (key == "x") return ParseInt(value, spec.x);
-  if (key == "y") return ParseInt(value, spec.y);
-  if (key == "w") return ParseInt(value, spec.width);
-  if (key == "h") return ParseInt(value, spec.height);
-  if (key == "hangafter") return ParseInt(value, spec.hangAfterMs) && spec.hangAfterMs >= 0;
-  if (key == "hangfor") return ParseInt(value, spec.hangForMs) && spec.hangForMs >= 0;
-  if (key == "hiddenowner") return ParseFlag(value, spec.hiddenOwner);
-  if (key == "tool") return ParseFlag(value, spec.toolWindow);
-  if (key == "visible") return ParseFlag(value, spec.visible);
-  if (key == "disabled") return ParseFlag(value, spec.disabled);
-  if (key == "state") return ParseState(value, spec.state);
+  if (key == "x") return ParseInt(value, recipe.x);
+  if (key == "y") return ParseInt(value, recipe.y);
+  if (key == "w") return ParseInt(value, recipe.width);
+  if (key == "h") return ParseInt(value, recipe.height);
+  if (key == "hangafter") return ParseInt(value, recipe.hangAfterMs) && recipe.hangAfterMs >= 0;
+  if (key == "hangfor") return ParseInt(value, recipe.hangForMs) && recipe.hangForMs >= 0;
+  if (key == "hiddenowner") return ParseFlag(value, recipe.hiddenOwner);
+  if (key == "tool") return ParseFlag(value, recipe.toolWindow);
+  if (key == "visible") return ParseFlag(value, recipe.visible);
+  if (key == "disabled") return ParseFlag(value, recipe.disabled);
+  if (key == "state") return ParseState(value, recipe.state);
   return false;
 }
 
 }  // namespace
 
-std::optional<WindowSpec> ParseWindowSpec(const std::string& text, std::string& error) {
-  WindowSpec spec;
+std::optional<WindowRecipe> ParseWindowRecipe(const std::string& text, std::string& error) {
+  WindowRecipe recipe;
   bool hasTitle = false;
   std::string_view rest = text;
   while (!rest.empty()) {
@@ -81,7 +81,7 @@ std::optional<WindowSpec> ParseWindowSpec(const std::string& text, std::string& 
       return std::nullopt;
     }
     const std::string_view key = pair.substr(0, equals);
-    if (!Apply(key, pair.substr(equals + 1), spec)) {
+    if (!Apply(key, pair.substr(equals + 1), recipe)) {
       error = "bad or unknown setting '" + std::string(pair) + "'";
       return std::nullopt;
     }
@@ -91,11 +91,11 @@ std::optional<WindowSpec> ParseWindowSpec(const std::string& text, std::string& 
     error = "no title= in '" + text + "'";
     return std::nullopt;
   }
-  if (spec.hiddenOwner && spec.ownerTitle) {
+  if (recipe.hiddenOwner && recipe.ownerTitle) {
     error = "owner= and hiddenowner=1 exclude each other";
     return std::nullopt;
   }
-  return spec;
+  return recipe;
 }
 
 }  // namespace mirel::sample

@@ -18,7 +18,7 @@ enum class ShowState { kNormal, kMinimized, kMaximized };
 
 inline constexpr const char* kDefaultWindowClass = "MirelSampleWindow";
 
-struct WindowSpec {
+struct WindowRecipe {
   std::string title;
   int x = 100;
   int y = 100;
@@ -36,6 +36,6 @@ struct WindowSpec {
 };
 
 // Parses `text`; on failure returns nothing and says why in `error`.
-std::optional<WindowSpec> ParseWindowSpec(const std::string& text, std::string& error);
+std::optional<WindowRecipe> ParseWindowRecipe(const std::string& text, std::string& error);
 
 }  // namespace mirel::sample
