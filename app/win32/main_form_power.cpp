@@ -78,6 +78,8 @@ void TVirtualDeskForm::SleepTimerActionExecute() {
 }
 
 void TVirtualDeskForm::TimerTimer() {
+  // Anyone may post WM_TIMER with the timer's id: only an armed timer may end the session.
+  if (!Timer_.Armed()) return;
   // The kind of shutdown is read now, from the dialog, not when the timer was started.
   if (SleepTimerForm_ == nullptr) return;
   const auto flags = ShutdownFlagsForType(SleepTimerForm_->TypeIndex());
