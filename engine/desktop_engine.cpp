@@ -110,6 +110,27 @@ void TDesktopEngine::AddHiddenEntry(Hwnd window, bool wasForeground, bool wasEna
 int TDesktopEngine::DesktopOfWindow(Hwnd window) {
   Rect r;
   ws_.GetWindowRect(window, r);
+  return DesktopOfRect(r);
+}
+
+Rect TDesktopEngine::LandingRect(Hwnd window, bool answers) {
+  Rect r;
+  ws_.GetWindowRect(window, r);
+  const auto queued = queuedMoves_.find(window);
+  if (queued == queuedMoves_.end()) return r;
+  if (answers) {
+    queuedMoves_.erase(queued);
+    return r;
+  }
+  return queued->second;
+}
+
+int TDesktopEngine::LandingDesktop(Hwnd window) {
+  if (!queuedMoves_.contains(window)) return DesktopOfWindow(window);
+  return DesktopOfRect(LandingRect(window, Answers(window)));
+}
+
+int TDesktopEngine::DesktopOfRect(const Rect& r) {
   const Size screen = ws_.ScreenSize();
   if (screen.cx <= 0 || screen.cy <= 0) return currentDesktop_;
   // 64-bit sums: a far-off window must not overflow. Division truncates toward zero.
@@ -137,6 +158,7 @@ void TDesktopEngine::ShiftWindows(std::int32_t dx, std::int32_t dy) {
   if (managedWindows_.empty()) return;
 
   threadAnswers_.clear();
+  std::erase_if(queuedMoves_, [this](const auto& entry) { return !ws_.IsWindow(entry.first); });
   struct Move {
     Hwnd window;
     Rect rect;
@@ -153,8 +175,7 @@ void TDesktopEngine::ShiftWindows(std::int32_t dx, std::int32_t dy) {
                placement.showCmd != sw::kShowNormal || !ws_.IsWindowVisible(window)) {
       ws_.ShowWindowAsync(window, sw::kShowNormal);
     }
-    Rect r;
-    ws_.GetWindowRect(window, r);
+    const Rect r = LandingRect(window, answers);
     ws_.GetWindowPlacement(window, placement);
     std::int32_t limitX = 0;
     std::int32_t limitY = 0;
@@ -169,6 +190,8 @@ void TDesktopEngine::ShiftWindows(std::int32_t dx, std::int32_t dy) {
   for (const Move& m : stuckMoves) {
     ws_.SetWindowPos(m.window, 0, m.rect.left + dx, m.rect.top + dy, 0, 0,
                      kSwpNoSize | kSwpNoZOrder | kSwpNoActivate | kSwpAsyncWindowPos);
+    queuedMoves_[m.window] = {m.rect.left + dx, m.rect.top + dy, m.rect.right + dx,
+                              m.rect.bottom + dy};
   }
 
   // All moves land in one batch. A window that closes meanwhile makes DeferWindowPos give up the
@@ -199,7 +222,7 @@ void TDesktopEngine::ApplyHiding(int desktop) {
     Placement placement;
     ws_.GetWindowPlacement(window, placement);
     const bool keep = IsIconicOrMaximized(placement.showCmd) ||
-                      DesktopOfWindow(window) == desktop || IsOverlay(window) ||
+                      LandingDesktop(window) == desktop || IsOverlay(window) ||
                       (config_.StickyWindows && config_.StickyWindows->IsSticky(ws_, window));
     const int hiddenIndex = IndexOfHidden(window);
     if (keep) {
@@ -405,8 +428,9 @@ void TDesktopEngine::SwitchToDesktop(std::uint16_t index, Hwnd activate) {
 void TDesktopEngine::MoveWindowToDesktop(Hwnd window, int desktop) {
   const Size screen = ws_.ScreenSize();
   if (screen.cx <= 0 || screen.cy <= 0) return;
-  Rect r;
-  ws_.GetWindowRect(window, r);
+  threadAnswers_.clear();
+  const bool answers = Answers(window);
+  Rect r = LandingRect(window, answers);
   std::int64_t left = std::int64_t{r.left} + 5;
   std::int64_t top = std::int64_t{r.top} + 5;
   const int columnDelta = (desktop & 3) - (currentDesktop_ & 3);
@@ -418,15 +442,15 @@ void TDesktopEngine::MoveWindowToDesktop(Hwnd window, int desktop) {
   const std::int64_t x0 = left % screen.cx - 5;
   while (top < 0 && static_cast<double>(-top) > bandY) top += screen.cy;
   const std::int64_t y0 = top % screen.cy - 5;
-  ws_.GetWindowRect(window, r);
+  r = LandingRect(window, answers);
   const int x = static_cast<int>(std::int64_t{screen.cx} * columnDelta + x0);
   const int y = static_cast<int>(std::int64_t{screen.cy} * rowDelta + y0);
-  threadAnswers_.clear();
-  if (Answers(window)) {
+  if (answers) {
     ws_.MoveWindow(window, x, y, r.Width(), r.Height(), true);
   } else {
     ws_.SetWindowPos(window, 0, x, y, r.Width(), r.Height(),
                      kSwpNoZOrder | kSwpNoActivate | kSwpAsyncWindowPos);
+    queuedMoves_[window] = {x, y, x + r.Width(), y + r.Height()};
   }
 }
 

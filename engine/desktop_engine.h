@@ -106,6 +106,12 @@ class TDesktopEngine {
   bool Answers(Hwnd window);
   void ShowWithoutWaiting(Hwnd window, int command);
   void EnableWithoutWaiting(Hwnd window, bool enable);
+  // Where a window will be once it has taken the moves queued for it while its thread was stuck:
+  // the last queued rectangle while it still does not answer (`answers`), else its own (it has
+  // carried them out, and the record goes).
+  Rect LandingRect(Hwnd window, bool answers);
+  int LandingDesktop(Hwnd window);
+  int DesktopOfRect(const Rect& r);
   // Horizontal and vertical bounds beyond which ShiftWindows leaves a window where it is.
   void ShiftLimits(const Placement& placement, std::int32_t& limitX, std::int32_t& limitY);
   void HideWindow(Hwnd window);
@@ -140,6 +146,9 @@ class TDesktopEngine {
   // Handle -> index of its entry in hiddenWindows_; a window has at most one entry.
   std::unordered_map<Hwnd, std::size_t> hiddenIndex_;
   std::unordered_map<std::uint32_t, bool> threadAnswers_;  // for the current pass
+  // The last move queued for each window whose thread was stuck, until it answers again: its
+  // next moves add to that one, and the hiding pass treats it as already there.
+  std::unordered_map<Hwnd, Rect> queuedMoves_;
   int passKeyDepth_ = 0;
   bool switching_ = false;
   ScopedRegKey passKey_;    // open only during a pass

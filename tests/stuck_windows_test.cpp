@@ -54,5 +54,47 @@ TEST_F(StuckWindows, MoveHereQueuesTheMoveOfAStuckWindow) {
   EXPECT_EQ(ws.BlockingCallsOnHung(), 0);
 }
 
+// The calls that do not wait land only when the window's thread wakes, after the switch is over.
+
+TEST_F(StuckWindows, ASleepingWindowIsHiddenForTheDesktopItWillLandOn) {
+  config.HideApps = true;
+  ws.HoldAsyncCalls(true);
+  const Hwnd a = WindowOn(0, "A");
+  const Hwnd stuck = WindowOn(0, "Stuck");
+  ws.Window(stuck).hung = true;
+  engine.SwitchToDesktop(1);
+  EXPECT_FALSE(ws.IsWindowVisible(a));
+  EXPECT_EQ(RectOf(stuck).left, 100);  // still asleep
+  EXPECT_TRUE(HiddenAppsHas(stuck));
+  ws.Wake(stuck);
+  EXPECT_EQ(RectOf(stuck).left, 100 - W);
+  EXPECT_FALSE(ws.IsWindowVisible(stuck));
+  EXPECT_FALSE(ws.IsWindowEnabled(stuck));
+
+  engine.SwitchToDesktop(0);
+  EXPECT_EQ(RectOf(stuck).left, 100);
+  EXPECT_TRUE(ws.IsWindowVisible(stuck));
+  EXPECT_TRUE(ws.IsWindowEnabled(stuck));
+  EXPECT_FALSE(HiddenAppsHas(stuck));
+}
+
+TEST_F(StuckWindows, SwitchesWhileAWindowSleepsAddUpToItsDesktop) {
+  ws.HoldAsyncCalls(true);
+  const Hwnd stuck = WindowOn(0, "Stuck");
+  ws.Window(stuck).hung = true;
+  engine.SwitchToDesktop(1);
+  engine.SwitchToDesktop(6);  // column 3, row 2
+  ws.Wake(stuck);
+  EXPECT_EQ(RectOf(stuck), (Rect{100 - 2 * W, 100 - H, 400 - 2 * W, 300 - H}));
+
+  ws.Window(stuck).hung = true;
+  engine.SwitchToDesktop(3);
+  engine.SwitchToDesktop(6);
+  ws.Wake(stuck);
+  EXPECT_EQ(RectOf(stuck), (Rect{100 - 2 * W, 100 - H, 400 - 2 * W, 300 - H}));
+  engine.SwitchToDesktop(0);
+  EXPECT_EQ(RectOf(stuck), (Rect{100, 100, 400, 300}));
+}
+
 }  // namespace
 }  // namespace mirel::test

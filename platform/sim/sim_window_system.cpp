@@ -66,12 +66,28 @@ void SimWindowSystem::Maximize(Hwnd window) {
 
 void SimWindowSystem::Destroy(Hwnd window) {
   windows_.erase(window);
+  waitingCalls_.erase(window);
   zOrder_.erase(std::remove(zOrder_.begin(), zOrder_.end(), window), zOrder_.end());
   if (foreground_ == window) foreground_ = 0;
 }
 
 bool SimWindowSystem::RegisterForeignHotKey(std::uint32_t modifiers, std::uint32_t vk) {
   return RegisterHotKey(0, -1, modifiers, vk);
+}
+
+void SimWindowSystem::Wake(Hwnd window) {
+  SimWindow* w = Find(window);
+  if (w == nullptr) return;
+  w->hung = false;
+  auto calls = std::move(waitingCalls_[window]);
+  waitingCalls_.erase(window);
+  for (auto& call : calls) call();
+}
+
+bool SimWindowSystem::QueueForWake(SimWindow& w, std::function<void()> call) {
+  if (!holdAsync_ || !w.hung) return false;
+  waitingCalls_[w.handle].push_back(std::move(call));
+  return true;
 }
 
 void SimWindowSystem::ClearLog() {
@@ -225,13 +241,25 @@ bool SimWindowSystem::ShowWindowAsync(Hwnd window, int command) {
   ++asyncCalls_;
   SimWindow* w = Find(window);
   if (!w) return false;
+  if (QueueForWake(*w, [this, window, command] {
+        if (SimWindow* later = Find(window)) Show(*later, command);
+      })) {
+    return true;
+  }
   Show(*w, command);
   return true;
 }
 
 void SimWindowSystem::EnableWindowAsync(Hwnd window, bool enable) {
   ++asyncCalls_;
-  if (SimWindow* w = Find(window)) w->enabled = enable;
+  SimWindow* w = Find(window);
+  if (!w) return;
+  if (QueueForWake(*w, [this, window, enable] {
+        if (SimWindow* later = Find(window)) later->enabled = enable;
+      })) {
+    return;
+  }
+  w->enabled = enable;
 }
 
 bool SimWindowSystem::EnableWindow(Hwnd window, bool enable) {
@@ -302,6 +330,12 @@ bool SimWindowSystem::SetWindowPos(Hwnd window, Hwnd, int x, int y, int cx, int 
     ++blockingCallsOnHung_;
   }
   ++movesOutsideBatch_;
+  if ((flags & kSwpAsyncWindowPos) &&
+      QueueForWake(*w, [this, window, x, y, cx, cy, flags] {
+        if (SimWindow* later = Find(window)) Place(*later, x, y, cx, cy, flags);
+      })) {
+    return true;
+  }
   Place(*w, x, y, cx, cy, flags);
   return true;
 }

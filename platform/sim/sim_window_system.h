@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -66,6 +67,11 @@ class SimWindowSystem : public IWindowSystem {
   std::function<void(Hwnd)> OnShowWindow;
   // Registers a hot key as another program would.
   bool RegisterForeignHotKey(std::uint32_t modifiers, std::uint32_t vk);
+  // While held, the calls that do not wait for a window (SetWindowPos with SWP_ASYNCWINDOWPOS,
+  // ShowWindowAsync, EnableWindowAsync) wait for a hung window's thread to wake, as on Windows;
+  // otherwise they act at once. Wake ends the hang and carries out what waited, in order.
+  void HoldAsyncCalls(bool hold) { holdAsync_ = hold; }
+  void Wake(Hwnd window);
 
   // --- Observations ----------------------------------------------------------------------------
   const std::vector<PostedMessage>& Posted() const { return posted_; }
@@ -124,6 +130,8 @@ class SimWindowSystem : public IWindowSystem {
     Rect rect;
     std::uint32_t flags;
   };
+  // What an async call on a hung window leaves for its thread; true when it was queued.
+  bool QueueForWake(SimWindow& w, std::function<void()> call);
   SimWindow* Find(Hwnd window);
   void Place(SimWindow& w, int x, int y, int cx, int cy, std::uint32_t flags);
   void Show(SimWindow& w, int command);
@@ -145,6 +153,8 @@ class SimWindowSystem : public IWindowSystem {
   int asyncCalls_ = 0;
   int probes_ = 0;
   int blockingCallsOnHung_ = 0;
+  bool holdAsync_ = false;
+  std::map<Hwnd, std::vector<std::function<void()>>> waitingCalls_;
 };
 
 }  // namespace mirel::sim
