@@ -123,6 +123,7 @@ TEST_F(KillDrillTest, FiftySwitchesKilledAtRandomPointsLoseNoWindow) {
 
   std::cerr << "kills that left windows hidden for the next run: " << leftHidden << " of 50\n";
 
+  AwaitOverlayHidden();
   ExitProgram();
   EXPECT_EQ(program.ExitCode(), 0u);
   EXPECT_TRUE(Eventually(

@@ -97,16 +97,15 @@ class LeakTest : public RobustnessFixture {
   }
 
   void TrayMenus(int count) {
-    const HWND overlay = program.Window(kOverlayClass);
     for (int i = 0; i < count; ++i) {
-      // The overlay takes the foreground as it hides, which would close the menu.
-      Await("the overlay hidden", [&] { return !IsWindowVisible(overlay); });
+      AwaitOverlayHidden();
       OpenTrayMenu(1 + i % 4);
       ChooseMenuItemByKeys({VK_ESCAPE});
     }
   }
 
   void ShowVisualManager() {
+    AwaitOverlayHidden();
     ShowMainWindow();
     const HWND tabs = FindChild(program.MainWindow(), kTabClass);
     if (tabs == nullptr) throw DriverError("no page control");
@@ -124,8 +123,6 @@ class LeakTest : public RobustnessFixture {
 
   // The program's usage once it is quiet: its overlay hidden and its queue handled.
   Usage Quiet() {
-    const HWND overlay = program.Window(kOverlayClass);
-    Await("the overlay hidden", [&] { return !IsWindowVisible(overlay); });
     if (!PostedMessagesHandled()) throw DriverError("the program did not get quiet");
     return Measure(program.ProcessId());
   }

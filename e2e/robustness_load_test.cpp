@@ -51,6 +51,7 @@ TEST_F(HungWindowTest, ASwitchMovesEveryOtherWindowAtOnceAndTheSleeperLandsAfter
   ASSERT_TRUE(WindowsEventuallyAt(StandardLefts()));
   EXPECT_TRUE(WindowsEventually({kGamma, kDelta, kFar}, {kAlpha, kBeta, kSleeper}));
   EXPECT_EQ(WindowRect(sleeper).left, kLeft);
+  AwaitOverlayHidden();
   ExitProgram();
   EXPECT_TRUE(WindowsEventually({}, {kAlpha, kBeta, kGamma, kDelta, kFar, kSleeper}));
 }
@@ -173,8 +174,7 @@ TEST_F(ChurnTest, TwoHundredSwitchesAndTrayMenusWhileWindowsComeAndGo) {
         // does the overlay as it hides. It opens once both are quiet, over the windows that came
         // and went meanwhile.
         churn.Pause();
-        const HWND overlay = program.Window(kOverlayClass);
-        Await("the overlay hidden", [&] { return !IsWindowVisible(overlay); });
+        AwaitOverlayHidden();
         OpenTrayMenu(1 + random.Below(4));
         ChooseMenuItemByKeys({VK_ESCAPE});
         churn.Resume();
@@ -198,6 +198,7 @@ TEST_F(ChurnTest, TwoHundredSwitchesAndTrayMenusWhileWindowsComeAndGo) {
                          kDefaultTimeout, [&] { return misplaced; }));
 
   // Exit brings desktop 1 back: every window moves by the same whole screens and is given back.
+  AwaitOverlayHidden();
   ExitProgram();
   const int dx = ((last - 1) & 3) * W;
   const int dy = ((last - 1) >> 2) * H;

@@ -162,6 +162,14 @@ class RobustnessFixture : public ProgramFixture {
     }
   }
 
+  // The name overlay activates a window as it hides, and a window taking the foreground closes
+  // an open tray menu: tray menu commands wait until the overlay has gone.
+  void AwaitOverlayHidden() const {
+    const HWND overlay = program.Window(kOverlayClass);
+    Await("the name overlay hidden",
+          [&] { return overlay == nullptr || !IsWindowVisible(overlay); });
+  }
+
   // Waits until the program has handled every message posted to it so far. The mark is a tray
   // notification that opens the tray menu (a right button pressed on icon 1, whose entry is 1):
   // the posted messages of one thread are handled in the order they were posted, so once the menu
@@ -174,6 +182,7 @@ class RobustnessFixture : public ProgramFixture {
       }
       return ::testing::AssertionFailure() << "the program ended with code " << program.ExitCode();
     }
+    AwaitOverlayHidden();
     for (HWND handler : handlers) PostMessageA(handler, kTrayCallback, 1, WM_RBUTTONDOWN);
     auto menu = Eventually(
         "the tray menu opened by the mark",

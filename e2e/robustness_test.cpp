@@ -155,6 +155,7 @@ class StoredDataTest : public RobustnessFixture {
 
   // The "Options" page's check box `caption`, the main window shown on that page.
   HWND ShowOptionsCheckBox(const char* caption) {
+    AwaitOverlayHidden();
     ShowMainWindow();
     const HWND main = program.MainWindow();
     const HWND pages = FindChild(main, "SysTabControl32");
@@ -220,6 +221,7 @@ TEST_F(BadOptionsTest, StartsReportsTheWrongTypesAndUsesWhatTheDecisionsSay) {
   ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(-W)));
   SwitchByHotKey(1);
   ASSERT_TRUE(WindowsEventuallyAt(StandardLefts()));
+  AwaitOverlayHidden();
   ExitProgram();
   EXPECT_EQ(program.ExitCode(), 0u);
   EXPECT_EQ(ReadString(kOptionsKey, "HideApps"), "0");
@@ -236,6 +238,7 @@ class StartupFolderTest : public StoredDataTest {
     if (state != BST_UNCHECKED) return ::testing::AssertionFailure() << "autostart reads as on";
     if (auto checked = ClickCheckBox(box); !checked) return checked;
     SwitchWithTrayIcon(2);
+    AwaitOverlayHidden();
     ExitProgram();
     if (program.ExitCode() != 0) {
       return ::testing::AssertionFailure() << "exit code " << program.ExitCode();
@@ -348,6 +351,7 @@ TEST_F(HiddenAppsTest, OnlyTheRecordedWindowIsTakenBackAndNoOtherIsTouched) {
   SwitchByHotKey(1);
   ASSERT_TRUE(WindowsEventuallyAt(StandardLefts()));
   EXPECT_TRUE(WindowsEventually({kStranger}, {kAlpha, kBeta, kLost}));
+  AwaitOverlayHidden();
   ExitProgram();
   EXPECT_TRUE(WindowsEventually({kStranger}, {kAlpha, kBeta, kGamma, kDelta, kFar, kLost}));
   EXPECT_EQ(WindowRect(Sample(kStranger)).left, 500);
