@@ -24,7 +24,7 @@ namespace mirel::e2e {
 
 inline constexpr const char* kMessageWindowClass = "MirelMessageWindow";
 inline constexpr const char* kMessageBoxClass = "#32770";
-// Messages the program registers and owns (Part of its tray icon component and hot keys).
+// The tray notification message of the program's icons and the ids of its hot keys.
 inline constexpr UINT kTrayCallback = 0x800;
 inline constexpr int kFirstHotKeyId = 205;
 inline constexpr int kLastHotKeyId = 212;
