@@ -9,17 +9,20 @@
 //      and back (the time until EndDeferWindowPos returns, and until every window reports its new
 //      place);
 //    - the program: Shift+Ctrl+F2 through SendInput, and the time until every window reports its
-//      new place (and, with the hiding option, is hidden), then Shift+Ctrl+F1 and back.
+//      new place (and, with the hiding option, is hidden), then Shift+Ctrl+F1 and back. A switch
+//      that does not complete within 10 s is counted and its hot key pressed again.
 //    Once with the hiding option off and once with it on (the program reads it at start).
-// 2. Tray menu. The time from a real X right-click on the program's icon of desktop 1 to the open
-//    menu, with 10 and with the largest N windows, against a bare icon of this process whose menu
-//    holds two items.
+// 2. Tray menu, after the switches, with windows of its own. The time from a right-button
+//    notification of the program's first icon (posted to its handler window as the shell posts it)
+//    to the open menu, each right after a switch there and back (another application's window has
+//    the foreground), against a bare icon of this process whose menu holds two items.
+//    Notifications that open no menu are counted and posted again. (Real X clicks on the icons are
+//    not used: with hundreds of windows, Wine's taskbar stops passing them on.)
 // 3. At idle with the largest N windows (main window hidden, no user action): the program's CPU
 //    time and its threads' context switches over a few seconds, its working set, its windows, and
 //    what GetGuiResources answers.
 //
-// Times are wall-clock from QueryPerformanceCounter; the tray click time comes from the Unix clock
-// (`date`) and is compared with GetSystemTimePreciseAsFileTime, both the system's real-time clock.
+// Times are wall-clock from QueryPerformanceCounter.
 #define PSAPI_VERSION 2
 
 #include <algorithm>
@@ -68,15 +71,6 @@ double NowMs() {
   return static_cast<double>(now.QuadPart) * 1000.0 / frequency;
 }
 
-// The real-time clock in nanoseconds since 1970, as `date +%s%N` gives it.
-long long UnixNowNs() {
-  FILETIME ft;
-  GetSystemTimePreciseAsFileTime(&ft);
-  const long long ticks =
-      (static_cast<long long>(ft.dwHighDateTime) << 32) | static_cast<long long>(ft.dwLowDateTime);
-  return (ticks - 116444736000000000LL) * 100;
-}
-
 struct Stats {
   double median = 0;
   double min = 0;
@@ -122,6 +116,43 @@ class Arrival {
     return true;
   }
 
+  // How many windows are in place now, looking at every one.
+  int ArrivedCount() const {
+    int arrived = 0;
+    for (std::size_t i = 0; i < scene_.windows.size(); ++i) {
+      RECT r;
+      const HWND w = scene_.windows[i];
+      if (GetWindowRect(w, &r) && r.left == scene_.home[i].left + dx_ &&
+          r.top == scene_.home[i].top && (IsWindowVisible(w) != FALSE) == visible_) {
+        ++arrived;
+      }
+    }
+    return arrived;
+  }
+
+  // The windows still on their way, for a failure message.
+  std::string Missing() const {
+    std::string text;
+    int missing = 0;
+    for (std::size_t i = next_; i < scene_.windows.size(); ++i) {
+      RECT r;
+      const HWND w = scene_.windows[i];
+      if (GetWindowRect(w, &r) && r.left == scene_.home[i].left + dx_ &&
+          r.top == scene_.home[i].top && (IsWindowVisible(w) != FALSE) == visible_) {
+        continue;
+      }
+      DWORD_PTR answer = 0;
+      const bool answers =
+          SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &answer) != 0;
+      if (++missing <= 12) {
+        text += " " + e2e::Describe(w) + " thread " +
+                std::to_string(GetWindowThreadProcessId(w, nullptr)) +
+                (answers ? " answers;" : " does not answer;");
+      }
+    }
+    return std::to_string(missing) + " windows not in place:" + text;
+  }
+
  private:
   const Scene& scene_;
   int dx_;
@@ -131,10 +162,13 @@ class Arrival {
 
 // Milliseconds from `start` until the arrival is complete, polling every millisecond; negative when
 // it did not complete within `limitMs`.
+// This thread's messages are dispatched meanwhile: a window that sends one to it must not wait.
 double TimeArrival(Arrival& arrival, double start, double limitMs) {
   while (!arrival.Complete()) {
     if (NowMs() - start > limitMs) return -1;
-    Sleep(1);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
   }
   return NowMs() - start;
 }
@@ -159,6 +193,16 @@ FloorTimes FloorMove(const Scene& scene, int dx) {
   t.arrival = TimeArrival(arrival, start, 10000);
   if (t.arrival < 0) throw DriverError("the floor batch did not land");
   return t;
+}
+
+// Every window at its home place moved by dx, in one batch, whatever its visibility.
+void MoveAll(const Scene& scene, int dx) {
+  HDWP batch = BeginDeferWindowPos(static_cast<int>(scene.windows.size()));
+  for (std::size_t i = 0; i < scene.windows.size() && batch != nullptr; ++i) {
+    batch = DeferWindowPos(batch, scene.windows[i], nullptr, scene.home[i].left + dx,
+                           scene.home[i].top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (batch == nullptr || !EndDeferWindowPos(batch)) throw DriverError("a batch failed");
 }
 
 // --- The program ----------------------------------------------------------------------------------
@@ -198,7 +242,10 @@ class Program {
   }
 
   // Milliseconds from the hot key of desktop `desktop` (1 or 2) until every window of the scene has
-  // arrived; a lost key is pressed again (and counted) and its time discarded.
+  // arrived (at its home place moved by dx, visible or hidden as asked). A key that moved nothing
+  // within 10 s is pressed again and counted. A switch that moved some windows and left others
+  // behind is counted and described, the stragglers are moved to where the others are (so that the
+  // next switch starts from a consistent desktop), and the result is negative.
   double Switch(const Scene& scene, int desktop, int dx, bool visible) {
     const WORD key = static_cast<WORD>(VK_F1 + desktop - 1);
     for (int attempt = 0; attempt < 3; ++attempt) {
@@ -208,18 +255,37 @@ class Program {
       const double elapsed = TimeArrival(arrival, start, 10000);
       Settle();
       if (elapsed >= 0) return elapsed;
-      ++lostKeys;
+      if (arrival.ArrivedCount() == 0) {
+        ++lostKeys;
+        continue;
+      }
+      ++leftBehind;
+      if (incidents.size() < 3) {
+        incidents.push_back("to desktop " + std::to_string(desktop) + ": " + arrival.Missing());
+      }
+      MoveAll(scene, dx);
+      return -1;
     }
-    throw DriverError("three hot keys in a row had no effect");
+    throw DriverError("three hot keys in a row moved no window");
   }
 
   int lostKeys = 0;
+  int leftBehind = 0;
+  std::vector<std::string> incidents;
 
  private:
   e2e::ProgramUnderTest program_;
 };
 
 // --- Tray menu -----------------------------------------------------------------------------------
+
+// Where the shell sends a tray icon's notifications (version 0: wParam is the icon's identifier,
+// lParam the mouse message).
+struct TrayTarget {
+  std::vector<HWND> windows;
+  UINT message = 0;
+  WPARAM id = 0;
+};
 
 // A bare notification-area icon on a thread of its own, opening a two-item menu on a right press
 // as the program's icons do: the floor of the tray menu's opening.
@@ -234,6 +300,7 @@ class BareTrayIcon {
     PostMessageA(window_, WM_CLOSE, 0, 0);
     thread_.join();
   }
+  TrayTarget Target() const { return {{window_}, kCallback, 1}; }
 
  private:
   static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
@@ -288,11 +355,6 @@ class BareTrayIcon {
   std::thread thread_;
 };
 
-// The place of the icon added `order`-th (0-based) to the notification area.
-POINT IconPlace(int order) {
-  return {GetSystemMetrics(SM_CXSCREEN) - 20 * order - 10, GetSystemMetrics(SM_CYSCREEN) - 10};
-}
-
 // The visible pop-up menu window, by one class lookup: a walk of every top-level window with their
 // class names, a thousand times a second, would keep the wine server busy and slow down the very
 // program being timed.
@@ -304,41 +366,82 @@ HWND OpenMenuWindow() {
   return nullptr;
 }
 
-// Milliseconds from the X right-button press on `icon` to the visible menu window, closed again
-// afterwards with Escape.
-double TimeTrayMenu(POINT icon) {
-  if (!e2e::WaitUntil([] { return OpenMenuWindow() == nullptr; })) {
-    throw DriverError("a menu is still open");
+// The program's icons all notify its one message-only handler window; its first icon has the
+// identifier 1. The program's other message-only windows (timers) ignore the message.
+TrayTarget ProgramTray(DWORD processId) {
+  TrayTarget target{{}, 0x800, 1};
+  for (HWND w = FindWindowExA(HWND_MESSAGE, nullptr, "MirelMessageWindow", nullptr); w != nullptr;
+       w = FindWindowExA(HWND_MESSAGE, w, "MirelMessageWindow", nullptr)) {
+    if (e2e::WindowProcess(w) == processId) target.windows.push_back(w);
   }
-  const std::string at = std::to_string(icon.x) + " " + std::to_string(icon.y);
-  // The pointer goes there first, so that the timed command holds nothing but the click.
-  test::RunUnixCommand("xdotool mousemove " + at);
-  std::atomic<long long> opened{0};
-  std::atomic<bool> stop{false};
-  std::thread watcher([&] {
-    while (!stop) {
-      if (OpenMenuWindow() != nullptr) {
-        opened = UnixNowNs();
-        return;
-      }
-      Sleep(1);
+  if (target.windows.empty()) throw DriverError("the program has no tray handler window");
+  return target;
+}
+
+// Escape for the open menu, given to its own thread's queue: typed keys go to the foreground
+// thread, which need not be the menu's (a hidden window cannot take the foreground under Wine).
+void CloseMenu() {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const HWND menu = OpenMenuWindow();
+    if (menu == nullptr) return;
+    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageA(menu, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    if (e2e::WaitUntil([] { return OpenMenuWindow() == nullptr; }, 3s)) return;
+  }
+  throw DriverError("the menu does not close");
+}
+
+// How long a notification may take to open its menu before it counts as one that opened nothing.
+constexpr auto kMenuWait = std::chrono::seconds(20);
+
+// Menus opened by right-button notifications, and notifications that opened none.
+struct TrayOpenings {
+  std::vector<double> times;  // notification to visible menu
+  int unopened = 0;           // no menu within kMenuWait
+  int late = 0;               // of those, the menu was found open later
+};
+
+// Posts a right press and release to the icon, as the shell does, and adds the time until the
+// menu window is visible (closing it again with Escape), or counts a notification that opened
+// nothing. This thread's messages are dispatched meanwhile.
+void OpenTrayMenuOnce(const TrayTarget& target, TrayOpenings& openings) {
+  if (OpenMenuWindow() != nullptr) {
+    ++openings.late;
+    CloseMenu();
+  }
+  const double start = NowMs();
+  for (HWND w : target.windows) {
+    PostMessageA(w, target.message, target.id, WM_RBUTTONDOWN);
+    PostMessageA(w, target.message, target.id, WM_RBUTTONUP);
+  }
+  const double limit = std::chrono::duration<double, std::milli>(kMenuWait).count();
+  while (OpenMenuWindow() == nullptr) {
+    if (NowMs() - start > limit) {
+      ++openings.unopened;
+      return;
     }
-  });
-  const long long before = UnixNowNs();
-  const test::UnixCommandResult click =
-      test::RunUnixCommand("t=$(date +%s%N); xdotool click 3; echo $t");
-  e2e::WaitUntil([&] { return opened.load() != 0; }, 30s);
-  stop = true;
-  watcher.join();
-  e2e::TapKey(VK_ESCAPE);
-  e2e::WaitUntil([] { return OpenMenuWindow() == nullptr; });
-  const long long pressed = std::atoll(click.output.c_str());
-  if (!click.finished || pressed < before || opened == 0) {
-    throw DriverError("the tray click or its menu was not seen (finished " +
-                      std::to_string(click.finished) + ", before " + std::to_string(before) +
-                      ", pressed " + click.output + ", opened " + std::to_string(opened) + ")");
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
   }
-  return static_cast<double>(opened - pressed) / 1e6;
+  openings.times.push_back(NowMs() - start);
+  CloseMenu();
+}
+
+// `rounds` menus, with `between` run before each (at most three notifications in a row may open
+// nothing).
+TrayOpenings TimeTrayMenu(const TrayTarget& target, int rounds,
+                          const std::function<void()>& between) {
+  TrayOpenings openings;
+  int failuresInARow = 0;
+  while (static_cast<int>(openings.times.size()) < rounds) {
+    between();
+    const std::size_t before = openings.times.size();
+    OpenTrayMenuOnce(target, openings);
+    failuresInARow = openings.times.size() > before ? 0 : failuresInARow + 1;
+    if (failuresInARow == 3) throw DriverError("three tray notifications in a row opened no menu");
+  }
+  return openings;
 }
 
 // --- Idle ------------------------------------------------------------------------------------------
@@ -408,11 +511,12 @@ struct SwitchRow {
   int windows = 0;
   Stats floorBatch, floorArrival, program, programBack;
   int lostKeys = 0;
+  int leftBehind = 0;
+  std::vector<std::string> incidents;
 };
 
 std::vector<SwitchRow> MeasureSwitches(Program& program, bool hideApps,
-                                       const std::vector<int>& counts, int rounds,
-                                       const std::function<void(int, const Scene&)>& atCount) {
+                                       const std::vector<int>& counts, int rounds) {
   const int width = GetSystemMetrics(SM_CXSCREEN);
   std::vector<SwitchRow> rows;
   for (int count : counts) {
@@ -430,132 +534,158 @@ std::vector<SwitchRow> MeasureSwitches(Program& program, bool hideApps,
       const FloorTimes home = FloorMove(scene, 0);
       batch.insert(batch.end(), {there.batch, home.batch});
       arrival.insert(arrival.end(), {there.arrival, home.arrival});
-      out.push_back(program.Switch(scene, 2, -width, !hideApps));
-      back.push_back(program.Switch(scene, 1, 0, true));
+      const double toTwo = program.Switch(scene, 2, -width, !hideApps);
+      const double toOne = program.Switch(scene, 1, 0, true);
+      if (toTwo >= 0) out.push_back(toTwo);
+      if (toOne >= 0) back.push_back(toOne);
     }
     row.floorBatch = StatsOf(batch);
     row.floorArrival = StatsOf(arrival);
     row.program = StatsOf(out);
     row.programBack = StatsOf(back);
     row.lostKeys = program.lostKeys;
+    row.leftBehind = program.leftBehind;
+    row.incidents = program.incidents;
+    program.leftBehind = 0;
+    program.incidents.clear();
     std::printf("hiding %s, %d windows: floor %.1f ms, program %.1f / %.1f ms\n",
                 hideApps ? "on" : "off", count, row.floorArrival.median, row.program.median,
                 row.programBack.median);
     std::fflush(stdout);
     rows.push_back(row);
-    if (atCount) atCount(count, scene);
   }
   return rows;
 }
 
 void WriteSwitchTable(std::ostream& out, const std::vector<SwitchRow>& rows) {
   out << "| windows | floor: batch returned | floor: all in place | program: hot key to all in "
-         "place (to desktop 2) | back to desktop 1 | ratio program / floor | lost hot keys |\n"
-         "|---:|---:|---:|---:|---:|---:|---:|\n";
+         "place (to desktop 2) | back to desktop 1 | ratio program / floor | lost hot keys | "
+         "switches that left windows behind |\n"
+         "|---:|---:|---:|---:|---:|---:|---:|---:|\n";
+  std::vector<std::string> incidents;
   for (const SwitchRow& r : rows) {
     out << "| " << r.windows << " | " << Cell(r.floorBatch) << " | " << Cell(r.floorArrival)
         << " | " << Cell(r.program) << " | " << Cell(r.programBack) << " | "
-        << Fixed(r.program.median / r.floorArrival.median, 2) << " | " << r.lostKeys << " |\n";
+        << Fixed(r.program.median / r.floorArrival.median, 2) << " | " << r.lostKeys << " | "
+        << r.leftBehind << " |\n";
+    for (const std::string& incident : r.incidents) {
+      incidents.push_back(std::to_string(r.windows) + " windows, " + incident);
+    }
   }
+  for (const std::string& incident : incidents) out << "\n- Left behind: " << incident << "\n";
+}
+
+// What the program costs at idle: nothing happens for a while; it should not run at all.
+std::map<std::string, std::string> MeasureIdle(Program& program, int windows) {
+  std::map<std::string, std::string> idle;
+  program.Settle();
+  Sleep(2000);
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE,
+                               program.Get().ProcessId());
+  const UnixProcessCounters before = ReadUnixCounters();
+  const double cpuBefore = ProcessCpuMs(process);
+  const double start = NowMs();
+  Sleep(5000);  // the observation window itself
+  const double seconds = (NowMs() - start) / 1000.0;
+  const double cpuAfter = ProcessCpuMs(process);
+  const UnixProcessCounters after = ReadUnixCounters();
+  PROCESS_MEMORY_COUNTERS memory{};
+  memory.cb = sizeof memory;
+  const BOOL haveMemory = GetProcessMemoryInfo(process, &memory, sizeof memory);
+  const DWORD memoryError = GetLastError();
+  SetLastError(0);
+  const DWORD gdi = GetGuiResources(process, GR_GDIOBJECTS);
+  const DWORD gdiError = GetLastError();
+  SetLastError(0);
+  const DWORD user = GetGuiResources(process, GR_USEROBJECTS);
+  const DWORD userError = GetLastError();
+  const WindowCounts counts = CountWindows(program.Get().ProcessId());
+  CloseHandle(process);
+  idle["observed for"] = Fixed(seconds, 1) + " s with " + std::to_string(windows) +
+                         " windows of another process, main window hidden";
+  idle["CPU time (GetProcessTimes)"] =
+      cpuBefore < 0 ? "not available"
+                    : Fixed(cpuAfter - cpuBefore, 1) + " ms (since start: " + Fixed(cpuAfter, 0) +
+                          " ms)";
+  idle["CPU time (/proc, all threads)"] = std::to_string(after.cpuTicks - before.cpuTicks) +
+                                          " clock ticks (since start: " +
+                                          std::to_string(after.cpuTicks) + ")";
+  idle["context switches (/proc, all threads)"] =
+      std::to_string(after.contextSwitches - before.contextSwitches) + " over " +
+      std::to_string(after.threads) + " threads (since start: " +
+      std::to_string(after.contextSwitches) + ")";
+  idle["working set (GetProcessMemoryInfo)"] =
+      haveMemory ? Fixed(memory.WorkingSetSize / 1048576.0, 1) + " MB (peak " +
+                       Fixed(memory.PeakWorkingSetSize / 1048576.0, 1) + " MB), private " +
+                       Fixed(memory.PagefileUsage / 1048576.0, 1) + " MB"
+                 : "not available (error " + std::to_string(memoryError) + ")";
+  idle["resident set (/proc VmRSS)"] = Fixed(after.rssKb / 1024.0, 1) + " MB";
+  idle["GetGuiResources GDI / USER"] = std::to_string(gdi) + " (error " +
+                                       std::to_string(gdiError) + ") / " + std::to_string(user) +
+                                       " (error " + std::to_string(userError) + ")";
+  idle["windows of the program"] =
+      std::to_string(counts.topLevel) + " top-level (" + std::to_string(counts.visibleTopLevel) +
+      " visible), " + std::to_string(counts.children) + " child, " +
+      std::to_string(counts.messageOnly) + " message-only";
+  return idle;
 }
 
 int Run(const std::string& reportPath, int rounds, const std::vector<int>& counts) {
   std::ostringstream report;
+  const int width = GetSystemMetrics(SM_CXSCREEN);
   const int largest = *std::max_element(counts.begin(), counts.end());
-  report << "Wine session: screen " << GetSystemMetrics(SM_CXSCREEN) << " x "
-         << GetSystemMetrics(SM_CYSCREEN) << ", " << rounds
-         << " rounds per size; milliseconds, median (min–max).\n\n";
+  report << "Wine session: screen " << width << " x " << GetSystemMetrics(SM_CYSCREEN) << ", "
+         << rounds << " rounds per size; milliseconds, median (min–max).\n\n";
 
   std::map<std::string, std::string> idle;
-  std::vector<Stats> trayProgram;
-  std::vector<int> trayCounts;
-  Stats trayFloor;
+  std::vector<std::pair<int, TrayOpenings>> trayProgram;
+  TrayOpenings trayFloor;
   {
     Program program(false);
-    const auto rows = MeasureSwitches(
-        program, false, counts, rounds, [&](int count, const Scene&) {
-          std::vector<double> times;
-          for (int i = 0; i < rounds; ++i) {
-            times.push_back(TimeTrayMenu(e2e::TrayIconCentre(1)));
-            program.Settle();
-          }
-          trayProgram.push_back(StatsOf(times));
-          trayCounts.push_back(count);
-          std::printf("tray menu with %d windows: %.1f ms\n", count, trayProgram.back().median);
-          if (count != largest) return;
-
-          // Idle: nothing happens for a while; the program should not run at all.
-          program.Settle();
-          Sleep(2000);
-          HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE,
-                                       program.Get().ProcessId());
-          const UnixProcessCounters before = ReadUnixCounters();
-          const double cpuBefore = ProcessCpuMs(process);
-          const double start = NowMs();
-          Sleep(5000);  // the observation window itself
-          const double seconds = (NowMs() - start) / 1000.0;
-          const double cpuAfter = ProcessCpuMs(process);
-          const UnixProcessCounters after = ReadUnixCounters();
-          PROCESS_MEMORY_COUNTERS memory{};
-          memory.cb = sizeof memory;
-          const BOOL haveMemory = GetProcessMemoryInfo(process, &memory, sizeof memory);
-          SetLastError(0);
-          const DWORD gdi = GetGuiResources(process, GR_GDIOBJECTS);
-          const DWORD gdiError = GetLastError();
-          SetLastError(0);
-          const DWORD user = GetGuiResources(process, GR_USEROBJECTS);
-          const DWORD userError = GetLastError();
-          const WindowCounts windows = CountWindows(program.Get().ProcessId());
-          CloseHandle(process);
-          idle["observed for"] = Fixed(seconds, 1) + " s with " + std::to_string(count) +
-                                 " windows of another process, main window hidden";
-          idle["CPU time (GetProcessTimes)"] =
-              cpuBefore < 0 ? "not available"
-                            : Fixed(cpuAfter - cpuBefore, 1) + " ms (since start: " +
-                                  Fixed(cpuAfter, 0) + " ms)";
-          idle["CPU time (/proc, all threads)"] =
-              std::to_string(after.cpuTicks - before.cpuTicks) + " clock ticks (since start: " +
-              std::to_string(after.cpuTicks) + ")";
-          idle["context switches (/proc, all threads)"] =
-              std::to_string(after.contextSwitches - before.contextSwitches) + " over " +
-              std::to_string(after.threads) + " threads (since start: " +
-              std::to_string(after.contextSwitches) + ")";
-          idle["working set (GetProcessMemoryInfo)"] =
-              haveMemory ? Fixed(memory.WorkingSetSize / 1048576.0, 1) + " MB (peak " +
-                               Fixed(memory.PeakWorkingSetSize / 1048576.0, 1) + " MB), private " +
-                               Fixed(memory.PagefileUsage / 1048576.0, 1) + " MB"
-                         : "not available (error " + std::to_string(GetLastError()) + ")";
-          idle["resident set (/proc VmRSS)"] = Fixed(after.rssKb / 1024.0, 1) + " MB";
-          idle["GetGuiResources GDI / USER"] =
-              std::to_string(gdi) + " (error " + std::to_string(gdiError) + ") / " +
-              std::to_string(user) + " (error " + std::to_string(userError) + ")";
-          idle["windows of the program"] =
-              std::to_string(windows.topLevel) + " top-level (" +
-              std::to_string(windows.visibleTopLevel) + " visible), " +
-              std::to_string(windows.children) + " child, " + std::to_string(windows.messageOnly) +
-              " message-only";
-
-          BareTrayIcon bare;
-          std::vector<double> floor;
-          for (int i = 0; i < rounds; ++i) floor.push_back(TimeTrayMenu(IconPlace(4)));
-          trayFloor = StatsOf(floor);
-        });
+    const auto rows = MeasureSwitches(program, false, counts, rounds);
     report << "### Switch, hiding option off\n\n";
     WriteSwitchTable(report, rows);
+
+    // The tray menu after the switches, with windows of their own: its clicks must not touch the
+    // switch figures. Before each opening a switch there and back, so that another application's
+    // window has the foreground, as when a user turns to the menu.
+    test::RunUnixCommand("xdotool mousemove " + std::to_string(width - 70) + " " +
+                         std::to_string(GetSystemMetrics(SM_CYSCREEN) - 10));
+    for (int count : counts) {
+      const Samples samples(count);
+      const Scene& scene = samples.scene;
+      auto twoSwitches = [&] {
+        program.Switch(scene, 2, -width, true);
+        program.Switch(scene, 1, 0, true);
+      };
+      trayProgram.emplace_back(
+          count, TimeTrayMenu(ProgramTray(program.Get().ProcessId()), rounds, twoSwitches));
+      std::printf("tray menu with %d windows: %.1f ms\n", count,
+                  StatsOf(trayProgram.back().second.times).median);
+      std::fflush(stdout);
+      if (count != largest) continue;
+      idle = MeasureIdle(program, count);
+      BareTrayIcon bare;
+      trayFloor = TimeTrayMenu(bare.Target(), rounds, twoSwitches);
+    }
   }
   {
     Program program(true);
-    const auto rows = MeasureSwitches(program, true, counts, rounds, {});
+    const auto rows = MeasureSwitches(program, true, counts, rounds);
     report << "\n### Switch, hiding option on (to desktop 2: moved and hidden; back: shown and "
               "moved)\n\n";
     WriteSwitchTable(report, rows);
   }
-  report << "\n### Tray menu: X right-button press to open menu\n\n"
-            "| menu | time |\n|---|---:|\n"
-         << "| bare icon of the measuring process, two items | " << Cell(trayFloor) << " |\n";
-  for (std::size_t i = 0; i < trayProgram.size(); ++i) {
-    report << "| the program, " << trayCounts[i] << " windows | " << Cell(trayProgram[i])
-           << " |\n";
+  report << "\n### Tray menu: right-button notification to open menu, each after a switch there "
+            "and back\n\n"
+            "| menu | notification to menu visible | notifications with no menu within 20 s "
+            "(menu came later) |\n|---|---:|---:|\n"
+         << "| bare icon of the measuring process, two items, " << largest << " windows | "
+         << Cell(StatsOf(trayFloor.times)) << " | " << trayFloor.unopened << " ("
+         << trayFloor.late << ") |\n";
+  for (const auto& [count, openings] : trayProgram) {
+    report << "| the program, " << count << " windows | " << Cell(StatsOf(openings.times))
+           << " | " << openings.unopened << " (" << openings.late << ") |\n";
   }
   report << "\n### At idle\n\n| what | measured |\n|---|---|\n";
   for (const auto& [what, value] : idle) report << "| " << what << " | " << value << " |\n";

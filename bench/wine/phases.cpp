@@ -123,6 +123,7 @@ int Run(int rounds, const std::vector<int>& counts) {
   std::vector<std::pair<int, Steps>> switchRows;
   std::vector<std::pair<int, Steps>> menuRows;
   std::vector<std::string> managed;
+  bool asyncFailures = false;
   for (int count : counts) {
     const Samples samples(count);
     const Scene& scene = samples.scene;
@@ -141,6 +142,31 @@ int Run(int rounds, const std::vector<int>& counts) {
     for (int round = 0; round < rounds; ++round) {
       sw.Time("floor batch", [&] { Batch(scene, -width); });
       sw.Time("floor batch back", [&] { Batch(scene, 0); });
+      // What a switch does for a window whose thread did not answer its probe: a move that does
+      // not wait (SWP_ASYNCWINDOWPOS). Timed until every window reports its new place.
+      sw.Time("async moves, until all landed", [&] {
+        for (std::size_t i = 0; i < scene.windows.size(); ++i) {
+          SetWindowPos(scene.windows[i], nullptr, scene.home[i].left - width, scene.home[i].top, 0,
+                       0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+        }
+        std::size_t landed = 0;
+        const double start = NowMs();
+        while (landed < scene.windows.size() && NowMs() - start < 10000) {
+          RECT r;
+          GetWindowRect(scene.windows[landed], &r);
+          if (r.left == scene.home[landed].left - width) {
+            ++landed;
+          } else {
+            Sleep(1);
+          }
+        }
+        if (landed < scene.windows.size()) {
+          std::fprintf(stderr, "async moves: %zu of %zu landed within 10 s\n", landed,
+                       scene.windows.size());
+          asyncFailures = true;
+        }
+        Batch(scene, 0);
+      });
       sw.Time("list: walk, visible, title", [&] {
         for (Hwnd w : ws.WindowsInZOrder()) {
           if (ws.IsWindowVisible(w)) GetWindowTitle(ws, w);
@@ -256,6 +282,7 @@ int Run(int rounds, const std::vector<int>& counts) {
   for (const auto& [count, steps] : menuRows) steps.PrintRow(count);
   std::printf("\n");
   for (const std::string& line : managed) std::printf("%s\n", line.c_str());
+  if (asyncFailures) std::printf("Some async moves did not land within 10 s (see the log).\n");
   return 0;
 }
 
