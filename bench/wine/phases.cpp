@@ -1,5 +1,5 @@
-// Where the time of a switch and of the tray menu goes under Wine, step by step, against N sample
-// windows of other processes: the desktop engine itself running in this process on the Win32
+// Where the time of a switch and of the tray menu goes under Wine, step by step, against N
+// windows of another process: the desktop engine itself running in this process on the Win32
 // window system and registry, the window-manager calls a switch makes one by one, the floor batch,
 // and the tray menu's tree, lists and real menus.
 //
