@@ -6,12 +6,14 @@
 #include <chrono>
 #include <cstdint>
 #include <future>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "e2e/driver/controls.h"
+#include "e2e/driver/hot_keys.h"
 #include "e2e/driver/input.h"
 #include "e2e/driver/program_fixture.h"
 #include "e2e/driver/registry.h"
@@ -28,35 +30,6 @@ inline constexpr const char* kMessageBoxClass = "#32770";
 inline constexpr UINT kTrayCallback = 0x800;
 inline constexpr int kFirstHotKeyId = 205;
 inline constexpr int kLastHotKeyId = 212;
-
-inline WORD FunctionKey(int n) { return static_cast<WORD>(VK_F1 + n - 1); }
-
-inline bool KeyDown(WORD key) { return (GetAsyncKeyState(key) & 0x8000) != 0; }
-
-// Whether `window`'s thread answers within `timeoutMs`.
-inline bool Answers(HWND window, UINT timeoutMs) {
-  DWORD_PTR answer = 0;
-  return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &answer) != 0;
-}
-
-// Shift+Ctrl+F<n> through SendInput, once the keys of the previous press are up and the program
-// (its window `programWindow`) has been back in its message loop for a moment: Wine was measured to
-// drop a hot key pressed 10 to 15 ms after the previous switch, and none with 30 ms between.
-inline void PressShiftCtrlF(int n, HWND programWindow) {
-  Await("the keys of the previous press up", [] {
-    if (KeyDown(VK_SHIFT) || KeyDown(VK_CONTROL)) return false;
-    for (int k = 1; k <= 8; ++k) {
-      if (KeyDown(FunctionKey(k))) return false;
-    }
-    return true;
-  });
-  if (!Answers(programWindow, 5000)) {
-    throw DriverError("the program does not answer: " + Describe(programWindow));
-  }
-  const auto idle = std::chrono::steady_clock::now();
-  WaitUntil([&] { return std::chrono::steady_clock::now() - idle >= std::chrono::milliseconds(30); });
-  PressKeys({VK_SHIFT, VK_CONTROL, FunctionKey(n)});
-}
 
 // Whether Shift+Ctrl+F<n> is held by some program: this test cannot take it for itself.
 inline bool CombinationHeld(int n) {
@@ -153,9 +126,19 @@ class Sequence {
 
 class RobustnessFixture : public ProgramFixture {
  protected:
-  // Shift+Ctrl+F<desktop> and waits until that switch has run to its end.
+  // Shift+Ctrl+F<desktop> and waits until that switch has run to its end. Under load, Wine now
+  // and then loses a whole press (seen about once in a thousand while another process made and
+  // activated windows): when no switch has shown its overlay after several seconds, the keys are
+  // pressed once more. Pressed twice, the second press finds the desktop on screen already and
+  // only shows its name again.
   void SwitchByHotKey(int desktop) {
+    constexpr auto kBeforeRetry = std::chrono::seconds(8);
     PressShiftCtrlF(desktop, program.MainWindow());
+    if (!WaitUntil([&] { return OverlayCaptionIs(desktop); }, kBeforeRetry)) {
+      std::cerr << "Shift+Ctrl+F" << desktop << " showed no switch; pressed again\n";
+      ++hotKeyRetries_;
+      PressShiftCtrlF(desktop, program.MainWindow());
+    }
     if (!SwitchCompleted(desktop)) {
       throw DriverError("the hot key switch to desktop " + std::to_string(desktop) +
                         " did not complete\n  " + DescribeSampleWindows());
@@ -239,7 +222,12 @@ class RobustnessFixture : public ProgramFixture {
     return texts;
   }
 
+  // How many hot-key presses SwitchByHotKey had to repeat.
+  int HotKeyRetries() const { return hotKeyRetries_; }
+
  private:
+  int hotKeyRetries_ = 0;
+
   static bool IsProgramBox(HWND window) {
     return WindowClass(window) == kMessageBoxClass && IsWindowVisible(window) &&
            WindowTitle(window) == "Mirel Virtual Desktop";

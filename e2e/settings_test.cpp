@@ -21,6 +21,7 @@
 
 #include "e2e/driver/artifacts.h"
 #include "e2e/driver/controls.h"
+#include "e2e/driver/hot_keys.h"
 #include "e2e/driver/input.h"
 #include "e2e/driver/process.h"
 #include "e2e/driver/program_fixture.h"
@@ -51,31 +52,6 @@ constexpr int kHotKeyCount = 8;
 constexpr int kShiftCtrlF1 = 24688;
 
 // --- Keys -----------------------------------------------------------------------------------------
-
-WORD FunctionKey(int n) { return static_cast<WORD>(VK_F1 + n - 1); }
-
-bool KeyDown(WORD key) { return (GetAsyncKeyState(key) & 0x8000) != 0; }
-
-// Shift+Ctrl+F<n>, pressed once the keys of the previous press are up and the program `window`
-// belongs to has been back in its message loop for a moment: Wine was measured to drop about one
-// hot key in 25 to 90 pressed 10 to 15 ms after the previous switch, and none with 30 ms between.
-void PressShiftCtrlF(int n, HWND window) {
-  constexpr auto kQuiet = std::chrono::milliseconds(30);
-  Await("the keys of the previous press up", [] {
-    if (KeyDown(VK_SHIFT) || KeyDown(VK_CONTROL)) return false;
-    for (int k = 1; k <= 8; ++k) {
-      if (KeyDown(FunctionKey(k))) return false;
-    }
-    return true;
-  });
-  DWORD_PTR answer = 0;
-  if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer)) {
-    throw DriverError("the program does not answer: " + Describe(window));
-  }
-  const auto idle = std::chrono::steady_clock::now();
-  WaitUntil([&] { return std::chrono::steady_clock::now() - idle >= kQuiet; });
-  PressKeys({VK_SHIFT, VK_CONTROL, FunctionKey(n)});
-}
 
 // Global hot keys held by this test: a combination it can register is held by nobody else, and a
 // press of it comes here.

@@ -100,7 +100,6 @@ class ProgramFixture : public ::testing::Test {
   SampleApp sample;
   ProgramUnderTest program;
 
- private:
   // The name overlay's caption reads "Desktop <desktop>".
   bool OverlayCaptionIs(int desktop) const;
 };

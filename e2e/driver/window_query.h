@@ -44,6 +44,12 @@ HWND FindWindowOf(DWORD processId, const std::string& className,
 // The visible pop-up menu window (class "#32768"), whoever owns it; null when none is open.
 HWND FindOpenMenu();
 
+// Whether `window`'s thread answers within `timeoutMs`.
+inline bool Answers(HWND window, UINT timeoutMs) {
+  DWORD_PTR answer = 0;
+  return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &answer) != 0;
+}
+
 // "'Alpha' (0x1234) at (100,100)-(400,300), visible, enabled": for failure messages.
 std::string Describe(HWND window);
 
