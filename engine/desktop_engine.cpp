@@ -168,15 +168,23 @@ void TDesktopEngine::ShiftWindows(std::int32_t dx, std::int32_t dy) {
   moves.reserve(managedWindows_.size());
   for (Hwnd window : managedWindows_) {
     const bool answers = Answers(window);
+    // Every window is to be in the normal state before it is measured. Showing one that already
+    // is changes nothing but costs a round trip to its thread, the largest part of a switch after
+    // the batch itself. A window the hiding option holds hidden stays hidden here: the hiding
+    // pass that follows every switch shows it when its desktop comes on screen, and otherwise it
+    // would be shown only to be hidden again.
     Placement placement;
-    if (answers) {
-      ws_.ShowWindow(window, sw::kShowNormal);
-    } else if (!ws_.GetWindowPlacement(window, placement) ||
-               placement.showCmd != sw::kShowNormal || !ws_.IsWindowVisible(window)) {
-      ws_.ShowWindowAsync(window, sw::kShowNormal);
+    const bool normal =
+        ws_.GetWindowPlacement(window, placement) && placement.showCmd == sw::kShowNormal;
+    if (!normal) {
+      if (answers) {
+        ws_.ShowWindow(window, sw::kShowNormal);
+      } else {
+        ws_.ShowWindowAsync(window, sw::kShowNormal);
+      }
+      ws_.GetWindowPlacement(window, placement);
     }
     const Rect r = LandingRect(window, answers);
-    ws_.GetWindowPlacement(window, placement);
     std::int32_t limitX = 0;
     std::int32_t limitY = 0;
     ShiftLimits(placement, limitX, limitY);
@@ -226,7 +234,7 @@ void TDesktopEngine::ApplyHiding(int desktop) {
                       (config_.StickyWindows && config_.StickyWindows->IsSticky(ws_, window));
     const int hiddenIndex = IndexOfHidden(window);
     if (keep) {
-      KeepWindow(window, hiddenIndex);
+      KeepWindow(window, hiddenIndex, placement);
     } else {
       // A window hidden by an earlier pass keeps its one entry; only WasForeground is refreshed.
       if (hiddenIndex >= 0) {
@@ -241,20 +249,30 @@ void TDesktopEngine::ApplyHiding(int desktop) {
   RemoveEmptyHiddenEntries();
 }
 
+// Hiding, showing and enabling a window of another thread each wait for that thread, so a
+// window already in the state asked for is left alone. Not so a window whose thread is stuck:
+// calls queued for it earlier may still be waiting, and it gets every call, in order.
+
 void TDesktopEngine::HideWindow(Hwnd window) {
   RecordHiddenApp(window);
-  EnableWithoutWaiting(window, false);
-  ShowWithoutWaiting(window, sw::kHide);
+  const bool answers = Answers(window);
+  if (!answers || ws_.IsWindowEnabled(window)) EnableWithoutWaiting(window, false);
+  if (!answers || ws_.IsWindowVisible(window)) ShowWithoutWaiting(window, sw::kHide);
 }
 
-void TDesktopEngine::KeepWindow(Hwnd window, int hiddenIndex) {
+void TDesktopEngine::KeepWindow(Hwnd window, int hiddenIndex, const Placement& placement) {
   ForgetHiddenApp(window);
-  ShowWithoutWaiting(window, sw::kRestore);
+  const bool answers = Answers(window);
+  if (!answers || !ws_.IsWindowVisible(window) || placement.showCmd != sw::kShowNormal) {
+    ShowWithoutWaiting(window, sw::kRestore);
+  }
   if (hiddenIndex < 0) return;
   // Only what the program disabled is enabled: an application may have disabled its own window
   // on purpose (the owner of a modal dialog).
   auto& entry = hiddenWindows_[static_cast<std::size_t>(hiddenIndex)];
-  if (entry->WasEnabled) EnableWithoutWaiting(window, true);
+  if (entry->WasEnabled && (!answers || !ws_.IsWindowEnabled(window))) {
+    EnableWithoutWaiting(window, true);
+  }
   if (config_.ActivateRestored && entry->WasForeground) ws_.SetForegroundWindow(window);
   hiddenIndex_.erase(window);
   entry.reset();

@@ -102,13 +102,29 @@ TEST_F(DesktopModel, AWindowClosingMidPassDoesNotStopTheOthers) {
   const Hwnd doomed = WindowOn(0, "Doomed");
   const Hwnd c = WindowOn(1, "C");
   // `doomed` closes after it was measured, before the batch is applied.
-  ws.OnShowWindow = [&](Hwnd shown) {
-    if (shown == c && ws.Exists(doomed)) ws.Destroy(doomed);
+  ws.OnGetWindowRect = [&](Hwnd measured) {
+    if (measured == c && ws.Exists(doomed)) ws.Destroy(doomed);
   };
   engine.SwitchToDesktop(1);
   EXPECT_EQ(RectOf(a).left, 100 - W);
   EXPECT_EQ(RectOf(c).left, 100);
   EXPECT_EQ(ws.BatchesEnded(), 1);
+}
+
+TEST_F(DesktopModel, ASwitchShowsNormallyOnlyTheWindowsNotAlreadyNormal) {
+  const Hwnd plain = WindowOn(0, "Plain");
+  const Hwnd maximized = WindowOn(0, "Maximized");
+  ws.Maximize(maximized);
+  const Hwnd minimized = WindowOn(0, "Minimized");
+  ws.Minimize(minimized);
+  ws.ClearLog();
+  engine.SwitchToDesktop(1);
+  EXPECT_EQ(ws.ShowCalls(), 2);
+  for (Hwnd w : {plain, maximized, minimized}) {
+    EXPECT_EQ(ws.Window(w).placement.showCmd, static_cast<std::uint32_t>(sw::kShowNormal));
+    EXPECT_TRUE(ws.IsWindowVisible(w));
+    EXPECT_EQ(RectOf(w).left, 100 - W) << ws.Window(w).title;
+  }
 }
 
 class Hiding : public DesktopModel {
@@ -143,6 +159,48 @@ TEST_F(Hiding, SwitchHidesDisablesAndRecordsOtherDesktopsThenGivesThemBack) {
   // One entry per hidden window, however many passes hid it again.
   EXPECT_EQ(engine.HiddenWindows().size(), 2u);
   for (const auto& entry : engine.HiddenWindows()) EXPECT_NE(entry, nullptr);
+}
+
+TEST_F(Hiding, WindowsAlreadyHiddenOrShownCostNoCalls) {
+  const Hwnd one = WindowOn(0, "One");
+  const Hwnd two = WindowOn(1, "Two");
+  const Hwnd three = WindowOn(2, "Three");
+  const Hwnd four = WindowOn(3, "Four");
+  engine.SwitchToDesktop(1);
+  ws.ClearLog();
+  engine.SwitchToDesktop(2);
+  // Only Two (to hide) and Three (to show) change: one show and one enable call each.
+  EXPECT_EQ(ws.ShowCalls(), 2);
+  EXPECT_EQ(ws.EnableCalls(), 2);
+  for (Hwnd w : {one, two, four}) {
+    EXPECT_FALSE(ws.IsWindowVisible(w)) << ws.Window(w).title;
+    EXPECT_FALSE(ws.IsWindowEnabled(w)) << ws.Window(w).title;
+    EXPECT_TRUE(HiddenAppsHas(w)) << ws.Window(w).title;
+  }
+  EXPECT_TRUE(ws.IsWindowVisible(three));
+  EXPECT_TRUE(ws.IsWindowEnabled(three));
+  EXPECT_FALSE(HiddenAppsHas(three));
+  EXPECT_EQ(engine.HiddenWindows().size(), 3u);
+  EXPECT_EQ(RectOf(one).left, 100 - 2 * W);  // hidden windows move with their desktops
+}
+
+TEST_F(Hiding, AWindowHeldHiddenStaysHeldWhenAPassFailsBeforeReachingIt) {
+  const Hwnd one = WindowOn(0, "One");
+  const Hwnd two = WindowOn(1, "Two");
+  engine.SwitchToDesktop(1);
+  registry.FailKeyOpening(true);
+  EXPECT_THROW(engine.SwitchToDesktop(2), AppError);
+  // The pass ended at Two; One, held hidden, was neither shown nor forgotten meanwhile.
+  EXPECT_FALSE(ws.IsWindowVisible(one));
+  EXPECT_FALSE(ws.IsWindowEnabled(one));
+  EXPECT_GE(engine.IndexOfHidden(one), 0);
+  EXPECT_TRUE(HiddenAppsHas(one));
+  registry.FailKeyOpening(false);
+  engine.SwitchToDesktop(0);
+  EXPECT_TRUE(ws.IsWindowVisible(one));
+  EXPECT_TRUE(ws.IsWindowEnabled(one));
+  EXPECT_FALSE(HiddenAppsHas(one));
+  EXPECT_FALSE(ws.IsWindowVisible(two));
 }
 
 TEST_F(Hiding, PassOutsideASwitchKeepsMinimizedWindowsAndRestoresThem) {

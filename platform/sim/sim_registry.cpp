@@ -51,6 +51,7 @@ bool SimRegistry::ReadString(const std::string& path, const std::string& name, s
 }
 
 RegKey SimRegistry::OpenKey(RegKey parent, std::string_view path, bool create) {
+  if (failOpen_) return 0;
   Key* const from = Resolve(parent);
   Key* key = nullptr;
   if (from != nullptr && from == lastFrom_ && path == lastPath_) {

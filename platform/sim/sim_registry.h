@@ -27,6 +27,8 @@ class SimRegistry : public IRegistry {
   // --- Test controls ---------------------------------------------------------------------------
   // Creating keys fails while set (opening existing ones still works).
   void FailKeyCreation(bool fail) { failCreate_ = fail; }
+  // Opening any key fails while set, as when access to it is denied.
+  void FailKeyOpening(bool fail) { failOpen_ = fail; }
   // Writing values fails while set.
   void FailWrites(bool fail) { failWrites_ = fail; }
   // Reading this value's data fails after the value was found.
@@ -62,6 +64,7 @@ class SimRegistry : public IRegistry {
   std::unordered_map<RegKey, Key*> open_;
   RegKey nextKey_ = 0x1000;
   bool failCreate_ = false;
+  bool failOpen_ = false;
   bool failWrites_ = false;
   std::set<std::string> failReads_;
 };

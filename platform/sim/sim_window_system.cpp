@@ -97,6 +97,8 @@ void SimWindowSystem::ClearLog() {
   movesOutsideBatch_ = 0;
   asyncCalls_ = 0;
   probes_ = 0;
+  showCalls_ = 0;
+  enableCalls_ = 0;
   blockingCallsOnHung_ = 0;
 }
 
@@ -150,6 +152,7 @@ std::string SimWindowSystem::GetClassName(Hwnd window, int bufferChars) {
 }
 
 bool SimWindowSystem::GetWindowRect(Hwnd window, Rect& rect) {
+  if (OnGetWindowRect) OnGetWindowRect(window);
   const SimWindow* w = Find(window);
   if (!w) return false;
   rect = w->rect;
@@ -228,6 +231,7 @@ void SimWindowSystem::Show(SimWindow& w, int command) {
 }
 
 bool SimWindowSystem::ShowWindow(Hwnd window, int command) {
+  ++showCalls_;
   if (OnShowWindow) OnShowWindow(window);
   SimWindow* w = Find(window);
   if (!w) return false;
@@ -239,6 +243,7 @@ bool SimWindowSystem::ShowWindow(Hwnd window, int command) {
 
 bool SimWindowSystem::ShowWindowAsync(Hwnd window, int command) {
   ++asyncCalls_;
+  ++showCalls_;
   SimWindow* w = Find(window);
   if (!w) return false;
   if (QueueForWake(*w, [this, window, command] {
@@ -252,6 +257,7 @@ bool SimWindowSystem::ShowWindowAsync(Hwnd window, int command) {
 
 void SimWindowSystem::EnableWindowAsync(Hwnd window, bool enable) {
   ++asyncCalls_;
+  ++enableCalls_;
   SimWindow* w = Find(window);
   if (!w) return;
   if (QueueForWake(*w, [this, window, enable] {
@@ -263,6 +269,7 @@ void SimWindowSystem::EnableWindowAsync(Hwnd window, bool enable) {
 }
 
 bool SimWindowSystem::EnableWindow(Hwnd window, bool enable) {
+  ++enableCalls_;
   SimWindow* w = Find(window);
   if (!w) return false;
   if (w->hung) ++blockingCallsOnHung_;

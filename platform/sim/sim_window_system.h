@@ -63,8 +63,10 @@ class SimWindowSystem : public IWindowSystem {
   void SetScreenSize(int width, int height) { screen_ = {width, height}; }
   void FailBeginDefer(bool fail) { failBeginDefer_ = fail; }
   void SetForeground(Hwnd window) { foreground_ = window; }
-  // Called at every ShowWindow, before it acts: lets a test close windows in the middle of a pass.
+  // Called at every ShowWindow and GetWindowRect, before it acts: lets a test close windows in the
+  // middle of a pass.
   std::function<void(Hwnd)> OnShowWindow;
+  std::function<void(Hwnd)> OnGetWindowRect;
   // Registers a hot key as another program would.
   bool RegisterForeignHotKey(std::uint32_t modifiers, std::uint32_t vk);
   // While held, the calls that do not wait for a window (SetWindowPos with SWP_ASYNCWINDOWPOS,
@@ -81,6 +83,9 @@ class SimWindowSystem : public IWindowSystem {
   int MovesOutsideBatch() const { return movesOutsideBatch_; }
   int AsyncCalls() const { return asyncCalls_; }
   int Probes() const { return probes_; }
+  // ShowWindow and EnableWindow calls, waiting or not: each is a round trip to another thread.
+  int ShowCalls() const { return showCalls_; }
+  int EnableCalls() const { return enableCalls_; }
   // Calls that would have waited for a window whose thread does not answer.
   int BlockingCallsOnHung() const { return blockingCallsOnHung_; }
   void ClearLog();
@@ -152,6 +157,8 @@ class SimWindowSystem : public IWindowSystem {
   int movesOutsideBatch_ = 0;
   int asyncCalls_ = 0;
   int probes_ = 0;
+  int showCalls_ = 0;
+  int enableCalls_ = 0;
   int blockingCallsOnHung_ = 0;
   bool holdAsync_ = false;
   std::map<Hwnd, std::vector<std::function<void()>>> waitingCalls_;
