@@ -24,10 +24,8 @@
 
 namespace mirel::e2e {
 
-inline constexpr const char* kMessageWindowClass = "MirelMessageWindow";
 inline constexpr const char* kMessageBoxClass = "#32770";
-// The tray notification message of the program's icons and the ids of its hot keys.
-inline constexpr UINT kTrayCallback = 0x800;
+// The ids of the program's hot keys.
 inline constexpr int kFirstHotKeyId = 205;
 inline constexpr int kLastHotKeyId = 212;
 
@@ -55,17 +53,6 @@ inline std::vector<HWND> WindowsOfProcess(DWORD processId) {
   }
   for (HWND window = FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); window != nullptr;
        window = FindWindowExA(HWND_MESSAGE, window, nullptr, nullptr)) {
-    if (WindowProcess(window) == processId) windows.push_back(window);
-  }
-  return windows;
-}
-
-// The program's message-only windows of its tray component (the tray handler and its timers).
-inline std::vector<HWND> MessageWindowsOf(DWORD processId) {
-  std::vector<HWND> windows;
-  for (HWND window = FindWindowExA(HWND_MESSAGE, nullptr, kMessageWindowClass, nullptr);
-       window != nullptr;
-       window = FindWindowExA(HWND_MESSAGE, window, kMessageWindowClass, nullptr)) {
     if (WindowProcess(window) == processId) windows.push_back(window);
   }
   return windows;
@@ -166,7 +153,7 @@ class RobustnessFixture : public ProgramFixture {
       return ::testing::AssertionFailure() << "the program ended with code " << program.ExitCode();
     }
     AwaitOverlayHidden();
-    for (HWND handler : handlers) PostMessageA(handler, kTrayCallback, 1, WM_RBUTTONDOWN);
+    PostTrayNotification(program.ProcessId(), 1, WM_RBUTTONDOWN);
     auto menu = Eventually(
         "the tray menu opened by the mark",
         [&] { return !program.Running() || FindOpenMenu() != nullptr; }, std::chrono::seconds(60));

@@ -20,6 +20,7 @@
 
 #include "e2e/driver/artifacts.h"
 #include "e2e/driver/controls.h"
+#include "e2e/driver/hot_keys.h"
 #include "e2e/driver/input.h"
 #include "e2e/driver/process.h"
 #include "e2e/driver/program_fixture.h"
@@ -263,6 +264,33 @@ TEST_F(TrayMenuOpenTest, AWindowComingToTheFrontClosesIt) {
   ASSERT_TRUE(Eventually("the menu closed", [] { return OpenMenus().empty(); }, kDefaultTimeout,
                          ForegroundState));
   ShowMainWindow();
+}
+
+// The name of the desktop hides 0.7 s after a switch and then activates a window of the desktop,
+// which takes the foreground from the program. A menu the user opened meanwhile stays open.
+TEST_F(TrayMenuOpenTest, AMenuOpenedWhileTheDesktopNameShowsStaysOpenWhenTheNameGoes) {
+  const HWND overlay = program.Window(kOverlayClass);
+  ASSERT_NE(overlay, nullptr);
+  bool openedInTime = false;
+  for (int attempt = 0; attempt < 3 && !openedInTime; ++attempt) {
+    // The first switch finds Gamma alone on desktop 2: it is the window activated at the end.
+    PressShiftCtrlF(2, program.MainWindow());
+    ASSERT_TRUE(SwitchCompleted(2));
+    // Posted as the shell posts it: a click on the icons can take longer than the name shows.
+    ASSERT_TRUE(PostTrayNotification(program.ProcessId(), 1, WM_RBUTTONDOWN));
+    ASSERT_TRUE(Eventually("the tray menu open", [] { return FindOpenMenu() != nullptr; }));
+    openedInTime = IsWindowVisible(overlay) != FALSE;
+    if (!openedInTime) PressInMenuUntilClosed({VK_ESCAPE});
+  }
+  ASSERT_TRUE(openedInTime) << "the menu never opened while the desktop's name showed";
+
+  ASSERT_TRUE(Eventually("the desktop's name hidden", [&] { return !IsWindowVisible(overlay); }));
+  // The program answers only between messages: after the second answer, what the hiding did and
+  // set off (an activation, a menu ended) has been handled.
+  ASSERT_TRUE(Answers(program.MainWindow(), 5000));
+  ASSERT_TRUE(Answers(program.MainWindow(), 5000));
+  EXPECT_NE(FindOpenMenu(), nullptr) << "the menu closed when the name went; " << ForegroundState();
+  PressInMenuUntilClosed({VK_ESCAPE});
 }
 
 // --- "Switch To" ----------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "app/app_names.h"
 #include "app/desktop_name_layout.h"
+#include "app/win32/menu_popup.h"
 #include "app/win32/paint_scope.h"
 
 namespace mirel::win32 {
@@ -77,7 +78,12 @@ void TfDesktopName::CutShort() {
 
 void TfDesktopName::HideTimerTimer() {
   ::KillTimer(Handle(), kHideTimer);
+  // Only the overlay's own showing ends in an activation: a stray timer message does nothing.
+  if (!Visible()) return;
   Hide();
+  // A menu the user opened while the name was shown stays open: activating the target window
+  // would take the foreground from it and close it.
+  if (TMenuPopup::Tracking()) return;
   if (TargetWindow != nullptr && ::IsWindow(TargetWindow)) {
     ::SetForegroundWindow(mainWindow_);
     ::SetForegroundWindow(TargetWindow);

@@ -67,8 +67,10 @@ void TMenuPopup::TrackAt(int x, int y) {
   UniqueMenu menu = Build(Items);
   UniqueHook watch(
       ::SetWindowsHookExA(WH_CALLWNDPROC, EndMenuOnDeactivation, nullptr, ::GetCurrentThreadId()));
+  ++trackingDepth_;
   const UINT chosen = static_cast<UINT>(::TrackPopupMenuEx(
       menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, owner_, nullptr));
+  --trackingDepth_;
   watch.Reset();
   menu.Reset();
   if (chosen == 0 || chosen > commands_.size()) return;

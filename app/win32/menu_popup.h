@@ -16,6 +16,10 @@ class TMenuPopup : public TPopupMenu {
  public:
   TMenuPopup(HWND owner, const TImageList* images) : owner_(owner), images_(images) {}
 
+  // Whether a menu of this program is open: the GUI thread is inside TrackAt. Timers still fire
+  // meanwhile, and one that would take the foreground away must not close the user's menu.
+  static bool Tracking() { return trackingDepth_ > 0; }
+
   TMenuItem Items;  // the top-level items
 
   // The owner window forwards WM_MEASUREITEM and WM_DRAWITEM here; true when they were for a
@@ -31,6 +35,8 @@ class TMenuPopup : public TPopupMenu {
 
  private:
   UniqueMenu Build(const TMenuItem& parent);
+
+  static inline int trackingDepth_ = 0;  // GUI thread only
 
   HWND owner_;
   const TImageList* images_;

@@ -59,6 +59,22 @@ void SweepDeadTrayIcons() {
   });
 }
 
+std::vector<HWND> MessageWindowsOf(DWORD processId) {
+  std::vector<HWND> windows;
+  for (HWND window = FindWindowExA(HWND_MESSAGE, nullptr, kMessageWindowClass, nullptr);
+       window != nullptr;
+       window = FindWindowExA(HWND_MESSAGE, window, kMessageWindowClass, nullptr)) {
+    if (WindowProcess(window) == processId) windows.push_back(window);
+  }
+  return windows;
+}
+
+bool PostTrayNotification(DWORD processId, WPARAM entry, LPARAM event) {
+  const std::vector<HWND> handlers = MessageWindowsOf(processId);
+  for (HWND handler : handlers) PostMessageA(handler, kTrayCallback, entry, event);
+  return !handlers.empty();
+}
+
 void ClickTrayIcon(int desktop) { Click(TrayIconCentre(desktop), MouseButton::kLeft); }
 
 HWND OpenTrayMenu(int desktop) {

@@ -6,12 +6,17 @@
 #pragma once
 
 #include <initializer_list>
+#include <vector>
 
 #include "platform/win32/windows_api.h"
 
 namespace mirel::e2e {
 
 inline constexpr int kTrayIconCount = 4;
+// The class of the program's message-only windows (its tray handler and timers) and the
+// notification message of its icons, whose wParam is the icon's entry (1..4 for desktops 1..4).
+inline constexpr const char* kMessageWindowClass = "MirelMessageWindow";
+inline constexpr UINT kTrayCallback = 0x800;
 
 // Centre and 20 x 20 square of the icon of desktop `desktop` (1..4).
 POINT TrayIconCentre(int desktop);
@@ -43,6 +48,14 @@ HWND OpenTrayMenu(int desktop = 1);
 // Presses `keys` one after the other in the open menu and waits until the menu has closed.
 // From a fresh menu, {VK_DOWN, VK_RETURN} picks the first item and {VK_UP, VK_RETURN} the last.
 void ChooseMenuItemByKeys(std::initializer_list<WORD> keys);
+
+// The message-only windows of process `processId` (its tray handler and its timers).
+std::vector<HWND> MessageWindowsOf(DWORD processId);
+
+// Posts the notification `event` (WM_RBUTTONDOWN, ...) of icon `entry` to the program's tray
+// handler, as the shell posts it: the icon's event without the notification area's clicks. False
+// when the program has no handler window.
+bool PostTrayNotification(DWORD processId, WPARAM entry, LPARAM event);
 
 // Tray menu commands the tests use: its first item, "Control panel", and its last, "Exit".
 void ChooseControlPanel();
