@@ -204,6 +204,10 @@ void TDesktopEngine::ShiftWindows(std::int32_t dx, std::int32_t dy) {
 
   // All moves land in one batch. A window that closes meanwhile makes DeferWindowPos give up the
   // whole batch; then the batch is built again without it, so the others still move together.
+  // The size stays as it is (SWP_NOSIZE): a window that resized itself since it was measured
+  // keeps its new size, and Wine moves a window without a size in about two thirds of the time.
+  constexpr std::uint32_t kBatchFlags = kSwpNoSize | kSwpNoZOrder | kSwpNoActivate;
+  std::vector<Move> refused;
   while (true) {
     DeferBatch batch = ws_.BeginDeferWindowPos(static_cast<int>(managedWindows_.size()) - 1);
     if (batch == 0) return;
@@ -211,14 +215,21 @@ void TDesktopEngine::ShiftWindows(std::int32_t dx, std::int32_t dy) {
     for (std::size_t i = 0; i < moves.size() && batch != 0; ++i) {
       const Move& m = moves[i];
       batch = ws_.DeferWindowPos(batch, m.window, kHwndBottom, m.rect.left + dx, m.rect.top + dy,
-                                 m.rect.Width(), m.rect.Height(), kSwpNoZOrder | kSwpNoActivate);
+                                 m.rect.Width(), m.rect.Height(), kBatchFlags);
       if (batch == 0) failed = i;
     }
     if (batch != 0) {
       ws_.EndDeferWindowPos(batch);
-      return;
+      break;
     }
+    refused.push_back(moves[failed]);
     moves.erase(moves.begin() + static_cast<std::ptrdiff_t>(failed));
+  }
+  // A window the batch refused though it still exists is moved on its own: no window stays
+  // behind on a desktop that has gone.
+  for (const Move& m : refused) {
+    if (!ws_.IsWindow(m.window)) continue;
+    ws_.SetWindowPos(m.window, 0, m.rect.left + dx, m.rect.top + dy, 0, 0, kBatchFlags);
   }
 }
 

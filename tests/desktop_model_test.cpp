@@ -127,6 +127,32 @@ TEST_F(DesktopModel, ASwitchShowsNormallyOnlyTheWindowsNotAlreadyNormal) {
   }
 }
 
+TEST_F(DesktopModel, AWindowTheBatchRefusesIsStillMovedOnItsOwn) {
+  const Hwnd a = WindowOn(0, "A");
+  const Hwnd refused = WindowOn(0, "Refused");
+  const Hwnd c = WindowOn(0, "C");
+  ws.RefuseDeferOf(refused);
+  engine.SwitchToDesktop(1);
+  for (Hwnd w : {a, refused, c}) EXPECT_EQ(RectOf(w).left, 100 - W) << ws.Window(w).title;
+  EXPECT_EQ(ws.BatchesEnded(), 1);
+  EXPECT_EQ(ws.MovesOutsideBatch(), 1);
+}
+
+TEST_F(DesktopModel, AWindowThatResizedItselfSinceItWasMeasuredKeepsItsNewSize) {
+  const Hwnd growing = WindowOn(0, "Growing");
+  const Hwnd other = WindowOn(0, "Other");
+  // Windows are measured topmost first: Growing grows once it was measured, before the batch.
+  bool grown = false;
+  ws.OnGetWindowRect = [&](Hwnd measured) {
+    if (measured != other || grown) return;
+    grown = true;
+    ws.Window(growing).rect.right += 50;
+  };
+  engine.SwitchToDesktop(1);
+  EXPECT_EQ(RectOf(growing).left, 100 - W);
+  EXPECT_EQ(RectOf(growing).Width(), 350);
+}
+
 class Hiding : public DesktopModel {
  protected:
   void SetUp() override { config.HideApps = true; }

@@ -289,7 +289,7 @@ DeferBatch SimWindowSystem::DeferWindowPos(DeferBatch batch, Hwnd window, Hwnd, 
                                            int cx, int cy, std::uint32_t flags) {
   auto it = batches_.find(batch);
   if (it == batches_.end()) return 0;
-  if (!Find(window)) {
+  if (!Find(window) || window == refusedDefer_) {
     // user32 gives up the whole batch when one window is invalid.
     batches_.erase(it);
     return 0;

@@ -62,6 +62,9 @@ class SimWindowSystem : public IWindowSystem {
   void Destroy(Hwnd window);
   void SetScreenSize(int width, int height) { screen_ = {width, height}; }
   void FailBeginDefer(bool fail) { failBeginDefer_ = fail; }
+  // DeferWindowPos refuses this window though it exists, giving up the whole batch as for a
+  // closed one.
+  void RefuseDeferOf(Hwnd window) { refusedDefer_ = window; }
   void SetForeground(Hwnd window) { foreground_ = window; }
   // Called at every ShowWindow and GetWindowRect, before it acts: lets a test close windows in the
   // middle of a pass.
@@ -148,6 +151,7 @@ class SimWindowSystem : public IWindowSystem {
   std::vector<Hwnd> zOrder_;  // topmost first
   Hwnd foreground_ = 0;
   bool failBeginDefer_ = false;
+  Hwnd refusedDefer_ = 0;
   DeferBatch nextBatch_ = 1;
   std::map<DeferBatch, std::vector<PendingMove>> batches_;
   std::vector<PostedMessage> posted_;
