@@ -47,14 +47,19 @@ BOOL CALLBACK EnumWindowsThunk(HWND window, LPARAM param) {
   }
 }
 
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
+  reinterpret_cast<std::vector<Hwnd>*>(param)->push_back(FromHwnd(window));
+  return TRUE;
+}
+
 }  // namespace
 
 std::vector<Hwnd> Win32WindowSystem::WindowsInZOrder() {
+  // EnumWindows gives the top-level windows in Z order, topmost first, as a walk with GetWindow
+  // does, but from one snapshot: a window closing or moving in the Z order meanwhile cannot end
+  // the walk early or send it round in a loop (GetWindow, Remarks).
   std::vector<Hwnd> windows;
-  for (HWND window = ::GetWindow(::GetDesktopWindow(), GW_CHILD); window != nullptr;
-       window = ::GetWindow(window, GW_HWNDNEXT)) {
-    windows.push_back(FromHwnd(window));
-  }
+  ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
   return windows;
 }
 
