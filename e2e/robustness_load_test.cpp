@@ -221,6 +221,10 @@ TEST_F(ChurnTest, TwoHundredSwitchesAndTrayMenusWhileWindowsComeAndGo) {
         return wrong.empty();
       },
       kDefaultTimeout, [&] { return wrong; }));
+  // Windows closed while they were hidden left no values behind, and the rest were given back.
+  std::string left;
+  for (const auto& [name, title] : ReadStrings(kHiddenAppsKey)) left += " " + name + "='" + title + "'";
+  EXPECT_EQ(left, "") << "HiddenApps values after the exit";
 }
 
 }  // namespace

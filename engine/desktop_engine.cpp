@@ -236,6 +236,8 @@ void TDesktopEngine::ShiftWindows(std::int32_t dx, std::int32_t dy) {
 void TDesktopEngine::ApplyHiding(int desktop) {
   threadAnswers_.clear();
   const TPassKey passKey(*this);
+  // The entries held before this pass that it meets among the managed windows.
+  std::vector<bool> met(hiddenWindows_.size(), false);
   for (auto it = managedWindows_.rbegin(); it != managedWindows_.rend(); ++it) {
     const Hwnd window = *it;
     Placement placement;
@@ -244,6 +246,9 @@ void TDesktopEngine::ApplyHiding(int desktop) {
                       LandingDesktop(window) == desktop || IsOverlay(window) ||
                       (config_.StickyWindows && config_.StickyWindows->IsSticky(ws_, window));
     const int hiddenIndex = IndexOfHidden(window);
+    if (hiddenIndex >= 0 && static_cast<std::size_t>(hiddenIndex) < met.size()) {
+      met[static_cast<std::size_t>(hiddenIndex)] = true;
+    }
     if (keep) {
       KeepWindow(window, hiddenIndex, placement);
     } else {
@@ -257,7 +262,20 @@ void TDesktopEngine::ApplyHiding(int desktop) {
       HideWindow(window);
     }
   }
+  ForgetClosedHiddenWindows(met);
   RemoveEmptyHiddenEntries();
+}
+
+void TDesktopEngine::ForgetClosedHiddenWindows(const std::vector<bool>& met) {
+  // A window closed while it was hidden leaves nothing behind: its entry and its value in the
+  // key go. Only the entries the pass did not meet can belong to closed windows.
+  for (std::size_t i = 0; i < met.size() && i < hiddenWindows_.size(); ++i) {
+    auto& entry = hiddenWindows_[i];
+    if (met[i] || !entry || ws_.IsWindow(entry->Handle)) continue;
+    ForgetHiddenApp(entry->Handle);
+    hiddenIndex_.erase(entry->Handle);
+    entry.reset();
+  }
 }
 
 // Hiding, showing and enabling a window of another thread each wait for that thread, so a

@@ -115,6 +115,7 @@ class TDesktopEngine {
   // Horizontal and vertical bounds beyond which ShiftWindows leaves a window where it is.
   void ShiftLimits(const Placement& placement, std::int32_t& limitX, std::int32_t& limitY);
   void HideWindow(Hwnd window);
+  void ForgetClosedHiddenWindows(const std::vector<bool>& met);
   void KeepWindow(Hwnd window, int hiddenIndex, const Placement& placement);
   void AddHiddenEntry(Hwnd window, bool wasForeground, bool wasEnabled);
   // The "HiddenApps" key, created when missing; 0 when it cannot be opened.

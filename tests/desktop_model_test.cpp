@@ -229,6 +229,25 @@ TEST_F(Hiding, AWindowHeldHiddenStaysHeldWhenAPassFailsBeforeReachingIt) {
   EXPECT_FALSE(ws.IsWindowVisible(two));
 }
 
+TEST_F(Hiding, AWindowClosedWhileHiddenLeavesNeitherEntryNorValue) {
+  const Hwnd one = WindowOn(0, "One");
+  const Hwnd two = WindowOn(1, "Two");
+  engine.SwitchToDesktop(2);
+  ASSERT_TRUE(HiddenAppsHas(two));
+  ws.Destroy(two);
+  engine.SwitchToDesktop(3);
+  EXPECT_FALSE(HiddenAppsHas(two));
+  EXPECT_EQ(engine.IndexOfHidden(two), -1);
+  ASSERT_EQ(engine.HiddenWindows().size(), 1u);
+  EXPECT_EQ(engine.HiddenWindows()[0]->Handle, one);
+  EXPECT_TRUE(HiddenAppsHas(one));
+  // A hidden window whose title went empty is no longer managed, but it still exists: kept.
+  ws.Window(one).title.clear();
+  engine.SwitchToDesktop(2);
+  EXPECT_EQ(engine.HiddenWindows().size(), 1u);
+  EXPECT_TRUE(HiddenAppsHas(one));
+}
+
 TEST_F(Hiding, PassOutsideASwitchKeepsMinimizedWindowsAndRestoresThem) {
   const Hwnd minimized = WindowOn(2, "Minimized");
   ws.Minimize(minimized);
