@@ -205,17 +205,6 @@ void ExpectProjectVersion(const std::string& executable) {
 
 // --- Another process's controls ------------------------------------------------------------------
 
-// WM_GETTEXT, which the system carries across processes.
-std::string ControlText(HWND control) {
-  char text[4096] = {};
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(control, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text),
-                           SMTO_ABORTIFHUNG, 5000, &length)) {
-    return {};
-  }
-  return std::string(text, length);
-}
-
 // The tray menu's first item ("Control panel") or last item ("Exit"). The program opens its menu
 // on the right button's press, so the menu takes the release; in Wine's notification area the
 // next right click on the icons is then now and then swallowed (about one in three after a menu

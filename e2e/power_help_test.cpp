@@ -69,22 +69,6 @@ void ChooseAbout(int icon = 1) {
 
 // --- Windows and controls of another process --------------------------------------------------
 
-// WM_GETTEXT, which the system carries across processes (GetWindowText does not read the text of
-// another process's controls).
-std::string ControlText(HWND control) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) {
-    return {};
-  }
-  std::string text(length + 1, '\0');
-  if (!SendMessageTimeoutA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                           SMTO_ABORTIFHUNG, 5000, &length)) {
-    return {};
-  }
-  text.resize(length);
-  return text;
-}
-
 LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   DWORD_PTR answer = 0;
   if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &answer)) {
@@ -148,28 +132,7 @@ std::string MessageBoxText(HWND box) {
   return text != nullptr ? ControlText(text) : std::string();
 }
 
-// The screen inside `area` once two pictures in a row agree: a window just shown may still be
-// painting.
-Image SettledPicture(const RECT& area) {
-  Image last = CaptureScreen(area);
-  Image settled;
-  Await("a settled picture of the screen", [&] {
-    Image next = CaptureScreen(area);
-    const bool same = CountDifferentPixels(next, last) == 0;
-    last = std::move(next);
-    if (same) settled = last;
-    return same;
-  });
-  return settled;
-}
-
 void ClickControl(HWND control) { Click(Centre(WindowRect(control))); }
-
-bool SameText(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(),
-                                                static_cast<int>(a.size()), b.data(),
-                                                static_cast<int>(b.size())) == CSTR_EQUAL;
-}
 
 // --- A hidden window that sees the end of the session asked for ----------------------------------
 

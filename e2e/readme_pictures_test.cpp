@@ -43,20 +43,6 @@ RECT Union(const RECT& a, const RECT& b) {
   return both;
 }
 
-// Captures `area` until two pictures in a row agree: what was just shown may still be painting.
-Image SettledPicture(const RECT& area) {
-  Image last = CaptureScreen(area);
-  Image settled;
-  Await("a settled picture of the screen", [&] {
-    Image next = CaptureScreen(area);
-    const bool same = CountDifferentPixels(next, last) == 0;
-    last = std::move(next);
-    if (same) settled = last;
-    return same;
-  });
-  return settled;
-}
-
 // The visible pop-up menus (class "#32768"), topmost first.
 std::vector<HWND> OpenMenus() {
   std::vector<HWND> menus;

@@ -249,28 +249,7 @@ LinkContents ReadLink(const std::string& path) {
   return contents;
 }
 
-bool SameText(const std::string& a, const std::string& b) {
-  return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
-                        b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
-}
-
 // --- Another process's windows ---------------------------------------------------------------------
-
-DWORD_PTR Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-  DWORD_PTR answer = 0;
-  if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &answer)) {
-    throw DriverError("message " + std::to_string(message) + " to " + Describe(window) +
-                      " got no answer");
-  }
-  return answer;
-}
-
-// WM_GETTEXT, which the system carries across processes.
-std::string ControlText(HWND control) {
-  char text[512] = {};
-  const auto length = Ask(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-  return std::string(text, length);
-}
 
 // Memory in another process, freed with it: controls write their answers there.
 class RemoteBuffer {

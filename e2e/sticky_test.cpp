@@ -36,18 +36,6 @@ constexpr const char* kHandleKept = "Handle kept";
 constexpr const char* kPlain = "Plain";
 constexpr const char* kSampleClass = "MirelSampleWindow";
 
-// The text of a control of another process: WM_GETTEXT is marshalled between processes, where
-// GetWindowText would only give the window's caption.
-std::string ControlText(HWND control) {
-  char text[512] = {};
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                           SMTO_ABORTIFHUNG, 5000, &length)) {
-    throw DriverError("no answer to WM_GETTEXT from " + Describe(control));
-  }
-  return std::string(text, static_cast<std::size_t>(length));
-}
-
 HWND Control(HWND parent, const char* className, const std::string& text) {
   const HWND control = FindChild(parent, className, text);
   if (control == nullptr) {
@@ -58,63 +46,6 @@ HWND Control(HWND parent, const char* className, const std::string& text) {
 
 // Enough Down presses to pass every window of desktop 1 in this test.
 constexpr int kMaxTreeSteps = 12;
-
-GUITHREADINFO ThreadInfoOf(HWND window) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return GUITHREADINFO{};
-  return info;
-}
-
-// Memory of another process, freed with the object: controls write their answers there.
-class RemoteMemory {
- public:
-  RemoteMemory(HWND ofWindow, std::size_t size)
-      : process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                             WindowProcess(ofWindow))) {
-    if (!process_) throw DriverError("cannot open the process of " + Describe(ofWindow));
-    address_ = static_cast<char*>(
-        VirtualAllocEx(process_.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    if (address_ == nullptr) throw DriverError("VirtualAllocEx failed");
-  }
-  RemoteMemory(const RemoteMemory&) = delete;
-  RemoteMemory& operator=(const RemoteMemory&) = delete;
-  ~RemoteMemory() { VirtualFreeEx(process_.get(), address_, 0, MEM_RELEASE); }
-
-  char* Address() const { return address_; }
-  void Write(std::size_t offset, const void* data, std::size_t size) const {
-    if (!WriteProcessMemory(process_.get(), address_ + offset, data, size, nullptr)) {
-      throw DriverError("WriteProcessMemory failed");
-    }
-  }
-  void Read(std::size_t offset, void* data, std::size_t size) const {
-    if (!ReadProcessMemory(process_.get(), address_ + offset, data, size, nullptr)) {
-      throw DriverError("ReadProcessMemory failed");
-    }
-  }
-
- private:
-  win32::UniqueKernelHandle process_;
-  char* address_ = nullptr;
-};
-
-// The text of the tree's selected node; empty when nothing is selected.
-std::string SelectedNodeText(HWND tree) {
-  const auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-  if (item == nullptr) return {};
-  constexpr std::size_t kTextSize = 256;
-  const RemoteMemory memory(tree, sizeof(TVITEMA) + kTextSize);
-  TVITEMA request{};
-  request.mask = TVIF_TEXT | TVIF_HANDLE;
-  request.hItem = item;
-  request.pszText = memory.Address() + sizeof(TVITEMA);
-  request.cchTextMax = kTextSize;
-  memory.Write(0, &request, sizeof request);
-  if (!SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(memory.Address()))) return {};
-  char text[kTextSize] = {};
-  memory.Read(sizeof(TVITEMA), text, kTextSize - 1);
-  return text;
-}
 
 // The letters of `text` as virtual keys, one after the other (letters only; others are skipped).
 void TypeLetters(const std::string& text) {

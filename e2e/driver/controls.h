@@ -6,9 +6,11 @@
 // it there (VirtualAllocEx) and reads the answer back. Both processes must have the same bitness.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
+#include "platform/win32/handles.h"
 #include "platform/win32/windows_api.h"
 
 #include <commctrl.h>
@@ -35,5 +37,43 @@ inline RECT TabRect(HWND tabControl, int index) {
 inline POINT Centre(const RECT& rect) {
   return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
+
+// `message` sent to another process's window, waiting at most 5 s; its answer. Throws DriverError
+// when the window does not answer.
+DWORD_PTR Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+// The text of a control of another process: WM_GETTEXT is carried between processes, where
+// GetWindowText gives only a window's caption. Empty when the control does not answer.
+std::string ControlText(HWND control);
+
+// Whether a static control of `window` shows `text`.
+bool HasStaticText(HWND window, const std::string& text);
+
+// The text of the selected node of another process's tree view; empty when none is selected.
+std::string SelectedNodeText(HWND tree);
+
+// The active window and the keyboard focus of the thread of `window` (zeroed when unknown).
+GUITHREADINFO ThreadInfoOf(HWND window);
+inline HWND FocusOf(HWND window) { return ThreadInfoOf(window).hwndFocus; }
+
+// Case-insensitive comparison as the shell compares file names.
+bool SameText(const std::string& a, const std::string& b);
+
+// Memory of another process, freed with the object: controls write their answers there.
+class RemoteMemory {
+ public:
+  RemoteMemory(HWND ofWindow, std::size_t size);
+  RemoteMemory(const RemoteMemory&) = delete;
+  RemoteMemory& operator=(const RemoteMemory&) = delete;
+  ~RemoteMemory();
+
+  char* Address() const { return address_; }
+  void Write(std::size_t offset, const void* data, std::size_t size) const;
+  void Read(std::size_t offset, void* data, std::size_t size) const;
+
+ private:
+  win32::UniqueKernelHandle process_;
+  char* address_ = nullptr;
+};
 
 }  // namespace mirel::e2e

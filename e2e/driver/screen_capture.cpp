@@ -111,4 +111,17 @@ int CountColours(const Image& image) {
   return static_cast<int>(colours.size());
 }
 
+Image SettledPicture(const RECT& area) {
+  Image last = CaptureScreen(area);
+  Image settled;
+  Await("a settled picture of the screen", [&] {
+    Image next = CaptureScreen(area);
+    const bool same = CountDifferentPixels(next, last) == 0;
+    last = std::move(next);
+    if (same) settled = last;
+    return same;
+  });
+  return settled;
+}
+
 }  // namespace mirel::e2e

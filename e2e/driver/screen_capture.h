@@ -46,6 +46,10 @@ void SaveBmp(const Image& image, const std::string& path);
 // differ).
 int CountDifferentPixels(const Image& a, const Image& b);
 
+// The screen inside `area` once two pictures in a row agree: a window just shown may still be
+// painting. Throws DriverError when it does not settle.
+Image SettledPicture(const RECT& area);
+
 // Number of distinct colours: a region of one colour only shows nothing drawn on it.
 int CountColours(const Image& image);
 
