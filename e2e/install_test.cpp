@@ -23,6 +23,7 @@
 #include "e2e/driver/program.h"
 #include "e2e/driver/registry.h"
 #include "e2e/driver/screen_capture.h"
+#include "e2e/driver/shell_link.h"
 #include "e2e/driver/tray.h"
 #include "e2e/driver/wait.h"
 #include "e2e/driver/window_query.h"
@@ -99,33 +100,6 @@ std::string PackageFromEnvironment(const char* variable) {
   const std::string path = test::WindowsPathOf(unixPath);
   if (!Exists(path)) throw DriverError(std::string(variable) + ": no such file " + unixPath);
   return path;
-}
-
-// --- Shell links ---------------------------------------------------------------------------------
-
-struct LinkTarget {
-  std::string path;
-  std::string workingDirectory;
-};
-
-LinkTarget ReadLink(const std::string& linkPath) {
-  const win32::ScopedComInit com;
-  win32::ComPtr<IShellLinkA> link;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                              link.PutVoid()))) {
-    throw DriverError("cannot create the shell's link object");
-  }
-  const auto file = link.As<IPersistFile>();
-  const std::wstring widePath(linkPath.begin(), linkPath.end());  // the paths here are ASCII
-  if (!file || FAILED(file->Load(widePath.c_str(), STGM_READ))) {
-    throw DriverError("cannot load the shortcut " + linkPath);
-  }
-  char buffer[MAX_PATH] = {};
-  LinkTarget target;
-  if (SUCCEEDED(link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH))) target.path = buffer;
-  buffer[0] = '\0';
-  if (SUCCEEDED(link->GetWorkingDirectory(buffer, MAX_PATH))) target.workingDirectory = buffer;
-  return target;
 }
 
 // --- The version resource ------------------------------------------------------------------------
@@ -389,8 +363,8 @@ TEST_F(SetupTest, SilentInstallRunsFromTheInstalledFolderAndSilentUninstallRemov
   ExpectProjectVersion(InstalledProgram());
 
   ASSERT_TRUE(Exists(StartMenuLink())) << StartMenuLink();
-  const LinkTarget menuEntry = ReadLink(StartMenuLink());
-  EXPECT_TRUE(SamePath(menuEntry.path, InstalledProgram())) << menuEntry.path;
+  const ShellLinkContents menuEntry = ReadShellLink(StartMenuLink());
+  EXPECT_TRUE(SamePath(menuEntry.target, InstalledProgram())) << menuEntry.target;
   EXPECT_TRUE(SamePath(menuEntry.workingDirectory, folder)) << menuEntry.workingDirectory;
 
   // Registered with Windows' list of installed apps, per user.
@@ -410,7 +384,7 @@ TEST_F(SetupTest, SilentInstallRunsFromTheInstalledFolderAndSilentUninstallRemov
   TickAutoStart();
   ExitProgram();
   ASSERT_TRUE(Exists(StartupLink())) << StartupLink();
-  EXPECT_TRUE(SamePath(ReadLink(StartupLink()).path, InstalledProgram()));
+  EXPECT_TRUE(SamePath(ReadShellLink(StartupLink()).target, InstalledProgram()));
   ASSERT_TRUE(KeyExists(kSettingsKey));
 
   Uninstall("/S");

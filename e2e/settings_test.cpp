@@ -27,6 +27,7 @@
 #include "e2e/driver/program_fixture.h"
 #include "e2e/driver/registry.h"
 #include "e2e/driver/screen_capture.h"
+#include "e2e/driver/shell_link.h"
 #include "e2e/driver/tray.h"
 #include "e2e/driver/wait.h"
 #include "e2e/driver/window_query.h"
@@ -220,72 +221,18 @@ std::uint64_t DateBack(const std::string& path) {
   return (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
 }
 
-struct LinkContents {
-  std::string target;
-  std::string workingDirectory;
-};
-
-// The shortcut read back through the shell's link object.
-LinkContents ReadLink(const std::string& path) {
-  const win32::ScopedComInit com;
-  win32::ComPtr<IShellLinkA> link;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                              link.PutVoid()))) {
-    throw DriverError("cannot create the shell's link object");
-  }
-  const auto file = link.As<IPersistFile>();
-  std::wstring widePath(path.size(), L'\0');
-  widePath.resize(static_cast<std::size_t>(MultiByteToWideChar(
-      CP_ACP, 0, path.data(), static_cast<int>(path.size()), widePath.data(),
-      static_cast<int>(widePath.size()))));
-  if (!file || FAILED(file->Load(widePath.c_str(), STGM_READ))) {
-    throw DriverError("cannot load the shortcut " + path);
-  }
-  LinkContents contents;
-  char buffer[MAX_PATH] = {};
-  if (SUCCEEDED(link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH))) contents.target = buffer;
-  buffer[0] = '\0';
-  if (SUCCEEDED(link->GetWorkingDirectory(buffer, MAX_PATH))) contents.workingDirectory = buffer;
-  return contents;
-}
-
 // --- Another process's windows ---------------------------------------------------------------------
-
-// Memory in another process, freed with it: controls write their answers there.
-class RemoteBuffer {
- public:
-  RemoteBuffer(HANDLE process, std::size_t size)
-      : process_(process),
-        address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {
-    if (address_ == nullptr) throw DriverError("VirtualAllocEx failed");
-  }
-  RemoteBuffer(const RemoteBuffer&) = delete;
-  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
-  ~RemoteBuffer() { VirtualFreeEx(process_, address_, 0, MEM_RELEASE); }
-  void* Address() const { return address_; }
-
- private:
-  HANDLE process_;
-  void* address_;
-};
 
 // The command id of toolbar button `index` (TB_GETBUTTON fills a TBBUTTON in the toolbar's
 // process; this test is built with the program's bitness, so the layouts agree).
 int ToolbarCommand(HWND toolbar, int index) {
-  const win32::UniqueKernelHandle process(OpenProcess(
-      PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, WindowProcess(toolbar)));
-  if (!process) throw DriverError("cannot open the process of " + Describe(toolbar));
-  const RemoteBuffer buffer(process.get(), sizeof(TBBUTTON));
+  const RemoteMemory memory(toolbar, sizeof(TBBUTTON));
   if (Ask(toolbar, TB_GETBUTTON, static_cast<WPARAM>(index),
-          reinterpret_cast<LPARAM>(buffer.Address())) == 0) {
+          reinterpret_cast<LPARAM>(memory.Address())) == 0) {
     throw DriverError("no toolbar button " + std::to_string(index));
   }
   TBBUTTON button{};
-  SIZE_T read = 0;
-  if (!ReadProcessMemory(process.get(), buffer.Address(), &button, sizeof button, &read) ||
-      read != sizeof button) {
-    throw DriverError("ReadProcessMemory failed");
-  }
+  memory.Read(0, &button, sizeof button);
   return button.idCommand;
 }
 
@@ -593,7 +540,7 @@ TEST_F(AutoStartTest, CheckedCreatesTheShortcutOnceAndUncheckedDeletesIt) {
 
   ExitProgram();
   ASSERT_TRUE(FileExists(link)) << link;
-  const LinkContents contents = ReadLink(link);
+  const ShellLinkContents contents = ReadShellLink(link);
   const std::string executable = BesideTestExecutable(ProgramUnderTest::kExecutable);
   const std::string folder = executable.substr(0, executable.find_last_of('\\') + 1);
   EXPECT_TRUE(SameText(contents.target, executable)) << contents.target << " vs " << executable;
