@@ -452,9 +452,10 @@ void TDesktopEngine::SwitchToDesktop(std::uint16_t index, Hwnd activate) {
   if (activate != 0 && ws_.IsWindow(activate)) target = activate;
   if (!terminating && index < focusSlots_.size()) {
     if (!ws_.IsWindow(target) || target == host_.MainWindow()) {
-      // The topmost managed window of the desktop now on screen, if there is one.
+      // The topmost managed window of the desktop now on screen, if there is one. A window whose
+      // thread sleeps counts where its queued move will put it, not where it still stands.
       for (Hwnd window : managedWindows_) {
-        if (DesktopOfWindow(window) == currentDesktop_ && !IsOverlay(window)) {
+        if (LandingDesktop(window) == currentDesktop_ && !IsOverlay(window)) {
           target = window;
           break;
         }

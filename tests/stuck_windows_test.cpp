@@ -78,6 +78,17 @@ TEST_F(StuckWindows, ASleepingWindowIsHiddenForTheDesktopItWillLandOn) {
   EXPECT_FALSE(HiddenAppsHas(stuck));
 }
 
+TEST_F(StuckWindows, AWindowAsleepOnItsWayIsNotActivatedOnTheDesktopItLeaves) {
+  ws.HoldAsyncCalls(true);
+  const Hwnd stuck = WindowOn(0, "Stuck");
+  ws.Window(stuck).hung = true;
+  const Hwnd two = WindowOn(1, "Two");
+  engine.SwitchToDesktop(1);
+  ASSERT_EQ(RectOf(stuck).left, 100);  // still on the screen, its move queued
+  ASSERT_FALSE(ws.ForegroundRequests().empty());
+  EXPECT_EQ(ws.ForegroundRequests().back(), two);
+}
+
 TEST_F(StuckWindows, SwitchesWhileAWindowSleepsAddUpToItsDesktop) {
   ws.HoldAsyncCalls(true);
   const Hwnd stuck = WindowOn(0, "Stuck");
