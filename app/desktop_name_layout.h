@@ -14,7 +14,9 @@ struct TOverlayLayout {
   Point TextOrigin;  // the text's top-left corner inside the overlay (TextLeft, TextTop)
 };
 
-// `text` is the caption's extent in the overlay's font. Integer division truncates toward zero.
-TOverlayLayout OverlayLayout(Size text, Size screen);
+// `text` is the caption's extent in the overlay's font; `margin` the room added around it, which
+// grows with the screen's DPI as the font does. Integer division truncates toward zero.
+TOverlayLayout OverlayLayout(Size text, Size screen,
+                             Size margin = {kOverlayExtraWidth, kOverlayExtraHeight});
 
 }  // namespace mirel

@@ -26,6 +26,15 @@ TEST(OverlayLayout, OddMarginsTruncate) {
   }
 }
 
+TEST(OverlayLayout, AMarginScaledWithTheDpiKeepsTheTextInTheMiddle) {
+  // At 150 %: 30 x 22 around text of the 48-px font.
+  const TOverlayLayout layout = OverlayLayout({224, 56}, {1920, 1080}, {30, 22});
+  EXPECT_EQ(layout.Bounds.Width(), 254);
+  EXPECT_EQ(layout.Bounds.Height(), 78);
+  EXPECT_EQ(layout.TextOrigin, (Point{15, 11}));
+  EXPECT_EQ(layout.Bounds.left, (1920 - 254) / 2);
+}
+
 TEST(OverlayLayout, TextWiderThanTheScreen) {
   const TOverlayLayout layout = OverlayLayout({1100, 37}, {1024, 768});
   EXPECT_EQ(layout.Bounds.left, -48);  // truncated toward zero

@@ -64,7 +64,8 @@ void TfDesktopName::FormShow() {
     ::GetTextExtentPoint32A(dc.get(), caption_.c_str(), static_cast<int>(caption_.size()), &text);
   }
   const TOverlayLayout layout = OverlayLayout(
-      {text.cx, text.cy}, {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)});
+      {text.cx, text.cy}, {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)},
+      {Scaled(kOverlayExtraWidth), Scaled(kOverlayExtraHeight)});
   TextLeft = layout.TextOrigin.x;
   TextTop = layout.TextOrigin.y;
   ::SetWindowPos(Handle(), HWND_TOPMOST, layout.Bounds.left, layout.Bounds.top,
