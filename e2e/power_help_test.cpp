@@ -21,6 +21,7 @@
 #include "e2e/driver/artifacts.h"
 #include "e2e/driver/controls.h"
 #include "e2e/driver/input.h"
+#include "e2e/driver/message_sink.h"
 #include "e2e/driver/process.h"
 #include "e2e/driver/program_fixture.h"
 #include "e2e/driver/screen_capture.h"
@@ -138,42 +139,22 @@ void ClickControl(HWND control) { Click(Centre(WindowRect(control))); }
 
 class SessionEndWatch {
  public:
-  SessionEndWatch() {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &SessionEndWatch::WindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = kClass;
-    RegisterClassExA(&wc);
-    window_.Reset(CreateWindowExA(0, kClass, "session end watch", WS_POPUP, 0, 0, 1, 1, nullptr,
-                                  nullptr, wc.hInstance, this));
-    if (!window_) throw DriverError("cannot create the session end watch window");
-  }
-
   int Requests() const { return requests_; }
   Clock::time_point LastRequest() const { return lastRequest_; }
 
  private:
-  static constexpr const char* kClass = "MirelE2ESessionEndWatch";
-
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-      SetWindowLongPtrA(window, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(
-                            reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<SessionEndWatch*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (message == WM_QUERYENDSESSION && self != nullptr) {
-      ++self->requests_;
-      self->lastRequest_ = Clock::now();
-      return FALSE;  // refused: the session, the program and this test go on
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+  std::optional<LRESULT> Handle(UINT message) {
+    if (message != WM_QUERYENDSESSION) return std::nullopt;
+    ++requests_;
+    lastRequest_ = Clock::now();
+    return FALSE;  // refused: the session, the program and this test go on
   }
 
-  win32::UniqueWindow window_;
   int requests_ = 0;
   Clock::time_point lastRequest_{};
+  MessageSink sink_{"session end watch", [this](UINT message, WPARAM, LPARAM) {
+                      return Handle(message);
+                    }};
 };
 
 // --- A copy of the program in a folder of its own, without the files beside the original -------

@@ -23,6 +23,7 @@
 #include "e2e/driver/controls.h"
 #include "e2e/driver/hot_keys.h"
 #include "e2e/driver/input.h"
+#include "e2e/driver/message_sink.h"
 #include "e2e/driver/process.h"
 #include "e2e/driver/program_fixture.h"
 #include "e2e/driver/registry.h"
@@ -58,31 +59,21 @@ constexpr int kShiftCtrlF1 = 24688;
 // press of it comes here.
 class HotKeyCatcher {
  public:
-  HotKeyCatcher() {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &HotKeyCatcher::WindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = kClass;
-    RegisterClassExA(&wc);
-    window_.Reset(CreateWindowExA(0, kClass, "hot key catcher", WS_POPUP, 0, 0, 1, 1, nullptr,
-                                  nullptr, wc.hInstance, this));
-    if (!window_) throw DriverError("cannot create the hot key catcher window");
-  }
+  HotKeyCatcher() = default;
   HotKeyCatcher(const HotKeyCatcher&) = delete;
   HotKeyCatcher& operator=(const HotKeyCatcher&) = delete;
   ~HotKeyCatcher() {
-    for (const auto& [id, presses] : caught_) UnregisterHotKey(window_.get(), id);
+    for (const auto& [id, presses] : caught_) UnregisterHotKey(sink_.Handle(), id);
   }
 
   // Registers Shift+Ctrl+F<n>; false when someone else holds it.
   bool Hold(int n) {
-    if (!RegisterHotKey(window_.get(), n, MOD_SHIFT | MOD_CONTROL, FunctionKey(n))) return false;
+    if (!RegisterHotKey(sink_.Handle(), n, MOD_SHIFT | MOD_CONTROL, FunctionKey(n))) return false;
     caught_.emplace(n, 0);
     return true;
   }
   void Release(int n) {
-    if (caught_.erase(n) != 0) UnregisterHotKey(window_.get(), n);
+    if (caught_.erase(n) != 0) UnregisterHotKey(sink_.Handle(), n);
   }
   int Presses(int n) const {
     const auto it = caught_.find(n);
@@ -90,25 +81,17 @@ class HotKeyCatcher {
   }
 
  private:
-  static constexpr const char* kClass = "MirelE2EHotKeyCatcher";
-
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-      SetWindowLongPtrA(window, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(
-                            reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<HotKeyCatcher*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (message == WM_HOTKEY && self != nullptr) {
-      const auto it = self->caught_.find(static_cast<int>(wParam));
-      if (it != self->caught_.end()) ++it->second;
-      return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+  std::optional<LRESULT> Handle(UINT message, WPARAM id) {
+    if (message != WM_HOTKEY) return std::nullopt;
+    const auto it = caught_.find(static_cast<int>(id));
+    if (it != caught_.end()) ++it->second;
+    return 0;
   }
 
-  win32::UniqueWindow window_;
   std::map<int, int> caught_;
+  MessageSink sink_{"hot key catcher", [this](UINT message, WPARAM wParam, LPARAM) {
+                      return Handle(message, wParam);
+                    }};
 };
 
 // Whether this test can take Shift+Ctrl+F<n> for itself (it gives it back at once).
