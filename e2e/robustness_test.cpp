@@ -157,24 +157,7 @@ class StoredDataTest : public RobustnessFixture {
   HWND ShowOptionsCheckBox(const char* caption) {
     AwaitOverlayHidden();
     ShowMainWindow();
-    const HWND main = program.MainWindow();
-    const HWND pages = FindChild(main, "SysTabControl32");
-    if (pages == nullptr) throw DriverError("no page control in the main window");
-    Click(Centre(TabRect(pages, kOptionsPage)));
-    const HWND checkBox = FindChild(main, "Button", std::string(caption));
-    if (checkBox == nullptr) throw DriverError(std::string("no check box \"") + caption + "\"");
-    Await("the \"Options\" page to show", [&] { return IsWindowVisible(checkBox); });
-    return checkBox;
-  }
-
-  static ::testing::AssertionResult ClickCheckBox(HWND checkBox) {
-    const RECT box = WindowRect(checkBox);
-    Click(POINT{box.left + 7, (box.top + box.bottom) / 2});
-    return Eventually("the check box checked", [&] {
-      DWORD_PTR state = 0;
-      SendMessageTimeoutA(checkBox, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
-      return state == BST_CHECKED;
-    });
+    return CheckBoxOnPage(kOptionsPage, caption);
   }
 
   std::vector<std::string> boxes_;
@@ -236,7 +219,7 @@ class StartupFolderTest : public StoredDataTest {
     DWORD_PTR state = 0;
     SendMessageTimeoutA(box, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
     if (state != BST_UNCHECKED) return ::testing::AssertionFailure() << "autostart reads as on";
-    if (auto checked = ClickCheckBox(box); !checked) return checked;
+    if (auto checked = ClickCheckBox(box, true); !checked) return checked;
     SwitchWithTrayIcon(2);
     AwaitOverlayHidden();
     ExitProgram();

@@ -320,23 +320,7 @@ class SettingsTest : public ProgramFixture {
     const HWND main = program.MainWindow();
     Await("the main window shown and in the foreground",
           [&] { return IsWindowVisible(main) && GetForegroundWindow() == main; });
-    const HWND pages = FindChild(main, "SysTabControl32");
-    if (pages == nullptr) throw DriverError("no page control in the main window");
-    Click(Centre(TabRect(pages, kOptionsPage)));
-    const HWND checkBox = FindChild(main, "Button", std::string(caption));
-    if (checkBox == nullptr) throw DriverError(std::string("no check box \"") + caption + "\"");
-    Await("the \"Options\" page to show", [&] { return IsWindowVisible(checkBox); });
-    return checkBox;
-  }
-
-  // A click on the box itself, at the left end of the control; waits for the new state.
-  static ::testing::AssertionResult ClickCheckBox(HWND checkBox, bool checked) {
-    const RECT box = WindowRect(checkBox);
-    Click(POINT{box.left + 7, (box.top + box.bottom) / 2});
-    return Eventually(checked ? "the check box checked" : "the check box unchecked", [&] {
-      return Ask(checkBox, BM_GETCHECK) == static_cast<DWORD_PTR>(checked ? BST_CHECKED
-                                                                          : BST_UNCHECKED);
-    });
+    return CheckBoxOnPage(kOptionsPage, caption);
   }
 
   ::testing::AssertionResult DefaultsStored() const {

@@ -1,6 +1,7 @@
 #include "e2e/driver/program_fixture.h"
 
 #include "e2e/driver/artifacts.h"
+#include "e2e/driver/controls.h"
 #include "e2e/driver/input.h"
 #include "e2e/driver/registry.h"
 #include "e2e/driver/tray.h"
@@ -100,6 +101,26 @@ void ProgramFixture::ShowMainWindow() {
   Await("the main window shown and in the foreground", [&] {
     const HWND main = program.MainWindow();
     return IsWindowVisible(main) && GetForegroundWindow() == main;
+  });
+}
+
+HWND ProgramFixture::CheckBoxOnPage(int page, const std::string& caption) const {
+  const HWND main = program.MainWindow();
+  const HWND pages = FindChild(main, "SysTabControl32");
+  if (pages == nullptr) throw DriverError("no page control in the main window");
+  Click(Centre(TabRect(pages, page)));
+  const HWND checkBox = FindChild(main, "Button", caption);
+  if (checkBox == nullptr) throw DriverError("no check box \"" + caption + "\"");
+  Await("the page of \"" + caption + "\" to show", [&] { return IsWindowVisible(checkBox); });
+  return checkBox;
+}
+
+::testing::AssertionResult ProgramFixture::ClickCheckBox(HWND checkBox, bool checked) {
+  const RECT box = WindowRect(checkBox);
+  Click(POINT{box.left + 7, (box.top + box.bottom) / 2});
+  return Eventually(checked ? "the check box checked" : "the check box unchecked", [&] {
+    return Ask(checkBox, BM_GETCHECK) ==
+           static_cast<DWORD_PTR>(checked ? BST_CHECKED : BST_UNCHECKED);
   });
 }
 

@@ -70,6 +70,10 @@ class ProgramFixture : public ::testing::Test {
 
   // "Control panel" from the tray menu; waits until the main window is shown and in front.
   void ShowMainWindow();
+  // The check box `caption` on page `page` of the shown main window, once that page shows.
+  HWND CheckBoxOnPage(int page, const std::string& caption) const;
+  // A click on a check box itself, at the left end of the control; waits for the state `checked`.
+  static ::testing::AssertionResult ClickCheckBox(HWND checkBox, bool checked);
 
   HWND Sample(const std::string& title) const { return sample.Window(title); }
 
