@@ -18,5 +18,9 @@ struct TOverlayLayout {
 // grows with the screen's DPI as the font does. Integer division truncates toward zero.
 TOverlayLayout OverlayLayout(Size text, Size screen,
                              Size margin = {kOverlayExtraWidth, kOverlayExtraHeight});
+// The same, centred on `area` (the primary monitor's work area): with several monitors the name
+// shows where the taskbar and the user's eyes are.
+TOverlayLayout OverlayLayoutOn(Size text, const Rect& area,
+                               Size margin = {kOverlayExtraWidth, kOverlayExtraHeight});
 
 }  // namespace mirel

@@ -94,6 +94,22 @@ std::vector<TCellNumber> CellNumbers(const TsDeskCFGWindow& cfg) {
   return numbers;
 }
 
+std::vector<Rect> MonitorOutlines(const TDesktopLayout& layout,
+                                  const std::vector<MonitorInfo>& monitors,
+                                  const TsDeskCFGWindow& cfg) {
+  std::vector<Rect> outlines;
+  if (monitors.size() < 2 || !layout.Valid()) return outlines;
+  const Size cell = layout.Cell();
+  for (int desktop = 0; desktop < kDesktopCount; ++desktop) {
+    const Point origin{(desktop % kGridColumns) * cell.cx - layout.Screen.left,
+                       (desktop / kGridColumns) * cell.cy - layout.Screen.top};
+    for (const MonitorInfo& monitor : monitors) {
+      outlines.push_back(ScaleToPicture(ShiftRect(monitor.Area, origin), cfg, cell));
+    }
+  }
+  return outlines;
+}
+
 Point PlaneOffset(std::uint16_t currentDesktop, const TsDeskCFGWindow& cfg, Size screen) {
   if (cfg.GridColumns <= 0) return {};
   return {screen.cx * (currentDesktop % cfg.GridColumns),
@@ -163,6 +179,8 @@ TVisualPicture TVisualManager::Compose(Size client) {
   picture.CurrentCellColor = cfg.CurrentCellColor;
   picture.GridLines = GridLines(cfg, client);
   picture.GridLineColor = cfg.GridLineColor;
+  picture.MonitorOutlines =
+      MonitorOutlines(engine_.Layout(), engine_.Windows().Monitors(), cfg);
   picture.TitleColor = SysColor(cellNumbersDrawn_ ? kColorActiveCaption : kColorWindowText);
   DrawDesktopWindows(picture);
   if (cfg.ShowCellNumbers) {
@@ -178,8 +196,7 @@ void TVisualManager::DrawDesktopWindows(TVisualPicture& picture) {
   IWindowSystem& ws = engine_.Windows();
   const Hwnd foreground = ws.GetForegroundWindow();
   const TsDeskCFGWindow& cfg = engine_.Config().WindowCfg;
-  const Size screen = ws.ScreenSize();
-  const Point offset = PlaneOffset(engine_.CurrentDesktop(), cfg, screen);
+  const TDesktopLayout& layout = engine_.Layout();
   const auto& windows = engine_.ManagedWindows();
   // Bottom of the stacking order first, so that upper windows are drawn over lower ones.
   for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
@@ -188,7 +205,8 @@ void TVisualManager::DrawDesktopWindows(TVisualPicture& picture) {
     shape.Title = GetWindowTitle(ws, shape.Handle);
     Rect rect;
     ws.GetWindowRect(shape.Handle, rect);
-    shape.Bounds = ScaleToPicture(ShiftRect(rect, offset), cfg, screen);
+    shape.Bounds = ScaleToPicture(PlaneFromScreen(layout, engine_.CurrentDesktop(), rect), cfg,
+                                  layout.Cell());
     shape.Foreground = shape.Handle == foreground;
     picture.Windows.push_back(std::move(shape));
   }
@@ -197,11 +215,11 @@ void TVisualManager::DrawDesktopWindows(TVisualPicture& picture) {
 Hwnd TVisualManager::PickWindow(Point plane) {
   IWindowSystem& ws = engine_.Windows();
   const TsDeskCFGWindow& cfg = engine_.Config().WindowCfg;
-  const Point offset = PlaneOffset(engine_.CurrentDesktop(), cfg, ws.ScreenSize());
   for (Hwnd window : engine_.ManagedWindows()) {
     Rect rect;
     ws.GetWindowRect(window, rect);
-    if (!PointInRect(ShiftRect(rect, offset), plane.x, plane.y)) continue;
+    const Rect onPlane = PlaneFromScreen(engine_.Layout(), engine_.CurrentDesktop(), rect);
+    if (!PointInRect(onPlane, plane.x, plane.y)) continue;
     // A maximized window never stops the walk: a press on it reaches the windows beneath.
     if (!cfg.MoveMaximized && IsRestoreToMaximized(ws, window)) continue;
     return window;
@@ -218,7 +236,7 @@ void TVisualManager::MouseDown(TMouseButton button, Point pointer) {
   engine_.RefreshWindowList();
   dragging_ = false;
   IWindowSystem& ws = engine_.Windows();
-  const Hwnd picked = PickWindow(PictureToPlane(pointer, cfg, ws.ScreenSize()));
+  const Hwnd picked = PickWindow(PictureToPlane(pointer, cfg, engine_.Layout().Cell()));
   if (picked == 0) return;
   dragging_ = true;
   dragWindow_ = picked;
@@ -246,8 +264,17 @@ void TVisualManager::MouseMove(Point pointer, Size client) {
   IWindowSystem& ws = engine_.Windows();
   Rect rect;
   ws.GetWindowRect(dragWindow_, rect);
+  // The drag runs on the plane, where the desktops lie four by two, and lands in the cell under
+  // the window's centre there.
+  const TDesktopLayout& layout = engine_.Layout();
+  const int current = engine_.CurrentDesktop();
+  const Rect start{dragStartPos_.x, dragStartPos_.y, dragStartPos_.x + rect.Width(),
+                   dragStartPos_.y + rect.Height()};
+  const Rect startOnPlane = PlaneFromScreen(layout, current, start);
+  const Point onPlane = DragPosition({startOnPlane.left, startOnPlane.top}, dragStartPoint_,
+                                     pointer, cfg, layout.Cell());
   const Point position =
-      DragPosition(dragStartPos_, dragStartPoint_, pointer, cfg, ws.ScreenSize());
+      ScreenFromPlane(layout, current, onPlane, {rect.Width(), rect.Height()});
   ws.MoveWindow(dragWindow_, position.x, position.y, rect.Width(), rect.Height(), true);
   host_.RepaintPicture();
 }

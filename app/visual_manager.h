@@ -3,8 +3,9 @@
 // click switches desktop, a press held past a short delay drags a real window across the plane).
 //
 // The picture is composed here as a list of shapes (TVisualPicture); the Win32 page draws them into
-// an off-screen bitmap and copies it to the screen in one piece. Geometry: W and H are the primary
-// screen's size, read afresh at each use; "round" rounds halves to the even neighbour.
+// an off-screen bitmap and copies it to the screen in one piece. Geometry: W and H are the size of a
+// desktop's cell (the virtual screen, desktop_geometry.h); "round" rounds halves to the even
+// neighbour. The picture is four by two whatever layout the cells have in coordinates.
 #pragma once
 
 #include <cstdint>
@@ -60,6 +61,11 @@ struct TCellNumber {
 // Column by column, each column top row first.
 std::vector<TCellNumber> CellNumbers(const TsDeskCFGWindow& cfg);
 
+// Every monitor's outline in every cell of the picture; none for a single monitor.
+std::vector<Rect> MonitorOutlines(const TDesktopLayout& layout,
+                                  const std::vector<MonitorInfo>& monitors,
+                                  const TsDeskCFGWindow& cfg);
+
 // How far the first desktop's screen area lies from the current one's on the plane.
 Point PlaneOffset(std::uint16_t currentDesktop, const TsDeskCFGWindow& cfg, Size screen);
 Rect ShiftRect(const Rect& rect, Point offset);
@@ -95,6 +101,8 @@ struct TVisualPicture {
   TColor CurrentCellColor = 0;
   std::vector<TLine> GridLines;
   TColor GridLineColor = 0;
+  // With several monitors, each monitor's outline in every cell, drawn in the grid's colour.
+  std::vector<Rect> MonitorOutlines;
   std::vector<TPictureWindow> Windows;  // bottom of the stacking order first
   // Titles keep the colour the picture's font last had: the window text until cell numbers have
   // been drawn once, the active caption from then on.

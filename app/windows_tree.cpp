@@ -9,27 +9,37 @@ std::string TreeGroupCaption(int group) {
   return "Other windows";
 }
 
-int TreeGroupOf(const Rect& windowRect, std::uint16_t currentDesktop, Size screen) {
-  if (screen.cx <= 0 || screen.cy <= 0) return kOtherWindowsGroup;
+int TreeGroupOf(const Rect& windowRect, std::uint16_t currentDesktop,
+                const TDesktopLayout& layout) {
+  if (!layout.Valid()) return kOtherWindowsGroup;
+  const Size cell = layout.Cell();
   // 64-bit: a parked window far out must not overflow. Division truncates toward zero, so a window
-  // hanging less than a screen off the left edge still counts as column 0.
-  const std::int64_t x =
-      std::int64_t{windowRect.left} + std::int64_t{screen.cx} * (currentDesktop & 3);
-  const std::int64_t y =
-      std::int64_t{windowRect.top} + std::int64_t{screen.cy} * (currentDesktop >> 2);
-  std::int64_t group = x / screen.cx;
-  if (y / screen.cy > 0) group += 4;
+  // hanging less than a cell off the left edge still counts as column 0.
+  const std::int64_t x = std::int64_t{windowRect.left} - layout.Screen.left +
+                         std::int64_t{cell.cx} * layout.ColumnOf(currentDesktop);
+  const std::int64_t y = std::int64_t{windowRect.top} - layout.Screen.top +
+                         std::int64_t{cell.cy} * layout.RowOf(currentDesktop);
+  const std::int64_t column = x / cell.cx;
+  const std::int64_t row = y / cell.cy;
+  std::int64_t group = column;
+  if (layout.Columns == kGridColumns) {
+    if (row > 0) group += 4;
+  } else if (column < 0 || column >= layout.Columns || row < 0 || row >= layout.Rows) {
+    return kOtherWindowsGroup;
+  } else {
+    group = column + std::int64_t{layout.Columns} * row;
+  }
   return group >= 0 && group < kOtherWindowsGroup ? static_cast<int>(group) : kOtherWindowsGroup;
 }
 
 std::vector<TWindowsTreeGroup> BuildWindowsTree(IWindowSystem& ws,
                                                 const std::vector<Hwnd>& managedWindows,
-                                                std::uint16_t currentDesktop) {
+                                                std::uint16_t currentDesktop,
+                                                const TDesktopLayout& layout) {
   std::vector<TWindowsTreeGroup> groups(kTreeGroupCount);
   for (int g = 0; g < kTreeGroupCount; ++g) {
     groups[static_cast<std::size_t>(g)].Caption = TreeGroupCaption(g);
   }
-  const Size screen = ws.ScreenSize();
   for (auto it = managedWindows.rbegin(); it != managedWindows.rend(); ++it) {
     TWindowsTreeNode node;
     node.Handle = *it;
@@ -37,7 +47,7 @@ std::vector<TWindowsTreeGroup> BuildWindowsTree(IWindowSystem& ws,
     Rect rect;  // a window that has closed keeps the zero rectangle
     ws.GetWindowRect(node.Handle, rect);
     node.ClassIcon = ws.GetClassIcon(node.Handle);
-    groups[static_cast<std::size_t>(TreeGroupOf(rect, currentDesktop, screen))].Windows.push_back(
+    groups[static_cast<std::size_t>(TreeGroupOf(rect, currentDesktop, layout))].Windows.push_back(
         std::move(node));
   }
   return groups;

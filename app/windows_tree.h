@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/desktop_geometry.h"
 #include "platform/window_system.h"
 
 namespace mirel {
@@ -28,10 +29,11 @@ inline constexpr const char* kErrorCaption = "Error";
 // "Desktop 1" .. "Desktop 8" for groups 0..7, "Other windows" for group 8.
 std::string TreeGroupCaption(int group);
 
-// The group of a window from its screen rectangle, counted from the first desktop's screen area:
-// the column by truncating division of the left edge, plus 4 when the top edge lies one screen
-// height or more below. Groups 0..7 are desktops; anything else is kOtherWindowsGroup.
-int TreeGroupOf(const Rect& windowRect, std::uint16_t currentDesktop, Size screen);
+// The group of a window from its screen rectangle, counted from the first desktop's cell: the
+// column by truncating division of the left edge, plus 4 when the top edge lies one cell height or
+// more below. Groups 0..7 are desktops; anything else is kOtherWindowsGroup. Layouts other than
+// four by two count a window outside their grid as another window.
+int TreeGroupOf(const Rect& windowRect, std::uint16_t currentDesktop, const TDesktopLayout& layout);
 
 struct TWindowsTreeNode {
   Hwnd Handle = 0;
@@ -48,7 +50,8 @@ struct TWindowsTreeGroup {
 // left it (topmost first); each group lists its windows bottommost first.
 std::vector<TWindowsTreeGroup> BuildWindowsTree(IWindowSystem& ws,
                                                 const std::vector<Hwnd>& managedWindows,
-                                                std::uint16_t currentDesktop);
+                                                std::uint16_t currentDesktop,
+                                                const TDesktopLayout& layout);
 
 // What an action on the tree's selection has to say: nothing (nullptr) when a window node is
 // selected, otherwise the message for the user.

@@ -16,7 +16,8 @@ void BM_WindowsTreeGrouping(benchmark::State& state) {
   scene.engine.RefreshWindowList();
   for (auto _ : state) {
     auto groups =
-        BuildWindowsTree(scene.ws, scene.engine.ManagedWindows(), scene.engine.CurrentDesktop());
+        BuildWindowsTree(scene.ws, scene.engine.ManagedWindows(), scene.engine.CurrentDesktop(),
+                         scene.engine.Layout());
     benchmark::DoNotOptimize(groups.data());
   }
   ReportWindows(state);

@@ -63,7 +63,7 @@ std::function<void()> MakeStep(const std::string& name, BenchScene& scene, TVisu
     engine.RefreshWindowList();
     return [&scene] {
       auto groups = BuildWindowsTree(scene.ws, scene.engine.ManagedWindows(),
-                                     scene.engine.CurrentDesktop());
+                                     scene.engine.CurrentDesktop(), scene.engine.Layout());
     };
   }
   if (name == "paint") return [&visual] { visual.Compose(kPaintBox); };

@@ -12,10 +12,8 @@ namespace {
 
 constexpr const char* kProgramManager = "Program Manager";
 // Windows whose left or top lies this far out (or further) are parked by their application and
-// never moved. Wider screens push the bound out so that every cell of the grid stays reachable;
-// it never reaches the iconic position -32000.
+// never moved; the layout pushes the bound out to the far edge of its grid.
 constexpr std::int32_t kParkingBound = 10000;
-constexpr std::int32_t kIconicBound = 32000;
 // How long a window's thread may take to answer before it counts as stuck for this pass.
 constexpr unsigned kAnswerTimeoutMs = 50;
 
@@ -45,7 +43,12 @@ std::string RegText(const RegValue& value) {
 
 TDesktopEngine::TDesktopEngine(IWindowSystem& ws, IRegistry& registry, TsDeskCFG& config,
                                IEngineHost& host)
-    : ws_(ws), registry_(registry), config_(config), host_(host) {}
+    : ws_(ws),
+      registry_(registry),
+      config_(config),
+      host_(host),
+      record_(registry),
+      layout_(ChooseLayout(ws.VirtualScreen())) {}
 
 // ------------------------------------------------------------------------------------------------
 // Desktop model
@@ -131,22 +134,15 @@ int TDesktopEngine::LandingDesktop(Hwnd window) {
 }
 
 int TDesktopEngine::DesktopOfRect(const Rect& r) {
-  const Size screen = ws_.ScreenSize();
-  if (screen.cx <= 0 || screen.cy <= 0) return currentDesktop_;
-  // 64-bit sums: a far-off window must not overflow. Division truncates toward zero.
-  const std::int64_t cx = (static_cast<std::int64_t>(r.left) + r.right) / 2;
-  const std::int64_t cy = (static_cast<std::int64_t>(r.top) + r.bottom) / 2;
-  const std::int64_t column = (cx + std::int64_t{screen.cx} * (currentDesktop_ & 3)) / screen.cx;
-  const std::int64_t row = (cy + std::int64_t{screen.cy} * (currentDesktop_ >> 2)) / screen.cy;
-  return static_cast<int>(std::clamp<std::int64_t>(column + 4 * row, -0x7FFFFFFF, 0x7FFFFFFF));
+  return mirel::DesktopOfRect(layout_, currentDesktop_, r);
 }
 
 void TDesktopEngine::ShiftLimits(const Placement& placement, std::int32_t& limitX,
                                  std::int32_t& limitY) {
   if (placement.ptMinPosition.x > -kParkingBound) {
-    const Size screen = ws_.ScreenSize();
-    limitX = -std::min(std::max(kParkingBound, 4 * screen.cx), kIconicBound);
-    limitY = -std::min(std::max(kParkingBound, 2 * screen.cy), kIconicBound);
+    const Point bound = layout_.ParkingBound();
+    limitX = -bound.x;
+    limitY = -bound.y;
   } else {
     limitX = placement.ptMinPosition.x;
     limitY = placement.ptMinPosition.y;
@@ -154,17 +150,17 @@ void TDesktopEngine::ShiftLimits(const Placement& placement, std::int32_t& limit
 }
 
 void TDesktopEngine::ShiftWindows(std::int32_t dx, std::int32_t dy) {
+  Shift(dx, dy, currentDesktop_, currentDesktop_);
+}
+
+void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
   RefreshWindowList();
   if (managedWindows_.empty()) return;
 
   threadAnswers_.clear();
   std::erase_if(queuedMoves_, [this](const auto& entry) { return !ws_.IsWindow(entry.first); });
-  struct Move {
-    Hwnd window;
-    Rect rect;
-  };
-  std::vector<Move> moves;
-  std::vector<Move> stuckMoves;
+  std::vector<TMove> moves;
+  std::vector<TMove> stuckMoves;
   moves.reserve(managedWindows_.size());
   for (Hwnd window : managedWindows_) {
     const bool answers = Answers(window);
@@ -190,16 +186,32 @@ void TDesktopEngine::ShiftWindows(std::int32_t dx, std::int32_t dy) {
     ShiftLimits(placement, limitX, limitY);
     if (std::abs(std::int64_t{r.left}) < std::abs(std::int64_t{limitX}) &&
         std::abs(std::int64_t{r.top}) < std::abs(std::int64_t{limitY})) {
-      (answers ? moves : stuckMoves).push_back({window, r});
+      (answers ? moves : stuckMoves).push_back({window, r, OffsetRect(r, {dx, dy})});
     }
   }
+  // Where every window stood goes to the registry first: a run killed anywhere in the moves finds
+  // out at its start which windows have moved and finishes the switch.
+  if (from != to) {
+    TRecordedSwitch record{from, to, {dx, dy}, {}};
+    record.Windows.reserve(moves.size() + stuckMoves.size());
+    for (const auto* list : {&moves, &stuckMoves}) {
+      for (const TMove& m : *list) record.Windows.push_back({m.window, {m.from.left, m.from.top}});
+    }
+    record_.BeginSwitch(record);
+  }
+  PlaceWindows(moves, stuckMoves);
+  places_.clear();
+  RememberPlaces(moves, to);
+  RememberPlaces(stuckMoves, to);
+}
+
+void TDesktopEngine::PlaceWindows(std::vector<TMove>& moves, const std::vector<TMove>& stuck) {
   // A window whose thread is stuck would hold up the whole batch: it gets its move queued and
   // lands on its desktop once its thread wakes.
-  for (const Move& m : stuckMoves) {
-    ws_.SetWindowPos(m.window, 0, m.rect.left + dx, m.rect.top + dy, 0, 0,
+  for (const TMove& m : stuck) {
+    ws_.SetWindowPos(m.window, 0, m.to.left, m.to.top, 0, 0,
                      kSwpNoSize | kSwpNoZOrder | kSwpNoActivate | kSwpAsyncWindowPos);
-    queuedMoves_[m.window] = {m.rect.left + dx, m.rect.top + dy, m.rect.right + dx,
-                              m.rect.bottom + dy};
+    queuedMoves_[m.window] = m.to;
   }
 
   // All moves land in one batch. A window that closes meanwhile makes DeferWindowPos give up the
@@ -207,15 +219,15 @@ void TDesktopEngine::ShiftWindows(std::int32_t dx, std::int32_t dy) {
   // The size stays as it is (SWP_NOSIZE): a window that resized itself since it was measured
   // keeps its new size, and Wine moves a window without a size in about two thirds of the time.
   constexpr std::uint32_t kBatchFlags = kSwpNoSize | kSwpNoZOrder | kSwpNoActivate;
-  std::vector<Move> refused;
+  std::vector<TMove> refused;
   while (true) {
     DeferBatch batch = ws_.BeginDeferWindowPos(static_cast<int>(managedWindows_.size()) - 1);
     if (batch == 0) return;
     std::size_t failed = moves.size();
     for (std::size_t i = 0; i < moves.size() && batch != 0; ++i) {
-      const Move& m = moves[i];
-      batch = ws_.DeferWindowPos(batch, m.window, kHwndBottom, m.rect.left + dx, m.rect.top + dy,
-                                 m.rect.Width(), m.rect.Height(), kBatchFlags);
+      const TMove& m = moves[i];
+      batch = ws_.DeferWindowPos(batch, m.window, kHwndBottom, m.to.left, m.to.top,
+                                 m.to.Width(), m.to.Height(), kBatchFlags);
       if (batch == 0) failed = i;
     }
     if (batch != 0) {
@@ -227,10 +239,14 @@ void TDesktopEngine::ShiftWindows(std::int32_t dx, std::int32_t dy) {
   }
   // A window the batch refused though it still exists is moved on its own: no window stays
   // behind on a desktop that has gone.
-  for (const Move& m : refused) {
+  for (const TMove& m : refused) {
     if (!ws_.IsWindow(m.window)) continue;
-    ws_.SetWindowPos(m.window, 0, m.rect.left + dx, m.rect.top + dy, 0, 0, kBatchFlags);
+    ws_.SetWindowPos(m.window, 0, m.to.left, m.to.top, 0, 0, kBatchFlags);
   }
+}
+
+void TDesktopEngine::RememberPlaces(const std::vector<TMove>& moves, int current) {
+  for (const TMove& m : moves) places_[m.window] = {m.to, current};
 }
 
 void TDesktopEngine::ApplyHiding(int desktop) {
@@ -290,18 +306,23 @@ void TDesktopEngine::HideWindow(Hwnd window) {
 }
 
 void TDesktopEngine::KeepWindow(Hwnd window, int hiddenIndex, const Placement& placement) {
-  ForgetHiddenApp(window);
   const bool answers = Answers(window);
   if (!answers || !ws_.IsWindowVisible(window) || placement.showCmd != sw::kShowNormal) {
     ShowWithoutWaiting(window, sw::kRestore);
   }
-  if (hiddenIndex < 0) return;
+  if (hiddenIndex < 0) {
+    ForgetHiddenApp(window);
+    return;
+  }
   // Only what the program disabled is enabled: an application may have disabled its own window
   // on purpose (the owner of a modal dialog).
   auto& entry = hiddenWindows_[static_cast<std::size_t>(hiddenIndex)];
   if (entry->WasEnabled && (!answers || !ws_.IsWindowEnabled(window))) {
     EnableWithoutWaiting(window, true);
   }
+  // The record goes last: a run killed before this point finds the window in it and gives it
+  // back at its start.
+  ForgetHiddenApp(window);
   if (config_.ActivateRestored && entry->WasForeground) ws_.SetForegroundWindow(window);
   hiddenIndex_.erase(window);
   entry.reset();
@@ -361,6 +382,61 @@ void TDesktopEngine::HideAppsCBClick(bool checked) {
 }
 
 // ------------------------------------------------------------------------------------------------
+// Monitors
+// ------------------------------------------------------------------------------------------------
+
+void TDesktopEngine::FollowLayout() {
+  if (ChooseLayout(ws_.VirtualScreen()) != layout_) DisplayChanged();
+}
+
+void TDesktopEngine::DisplayChanged() {
+  Relayout(layout_, true);
+  layout_ = ChooseLayout(ws_.VirtualScreen());
+  record_.Write(currentDesktop_, layout_);
+  host_.RepaintVisualManagerIfShowing();
+}
+
+void TDesktopEngine::Relayout(const TDesktopLayout& from, bool usePlaces) {
+  const TDesktopLayout to = ChooseLayout(ws_.VirtualScreen());
+  if (!from.Valid() || !to.Valid()) return;
+  const std::vector<MonitorInfo> monitors = ws_.Monitors();
+  const int current = currentDesktop_;
+  RefreshWindowList();
+  threadAnswers_.clear();
+  std::vector<TMove> moves;
+  std::vector<TMove> stuck;
+  std::vector<TMove> staying;
+  for (Hwnd window : managedWindows_) {
+    const bool answers = Answers(window);
+    const Rect r = LandingRect(window, answers);
+    // Where the last pass left the window tells its desktop when the system has since pulled it
+    // onto the screen from another cell; otherwise its rectangle does.
+    Rect before = r;
+    int desktop = mirel::DesktopOfRect(from, current, r);
+    if (const auto place = places_.find(window); usePlaces && place != places_.end()) {
+      const int placed = mirel::DesktopOfRect(from, place->second.current, place->second.rect);
+      if (place->second.current == current && placed != current && placed >= 0 &&
+          placed < kDesktopCount && r != place->second.rect) {
+        desktop = placed;
+        before = place->second.rect;
+        before.right = before.left + r.Width();
+        before.bottom = before.top + r.Height();
+      }
+    }
+    if (desktop < 0 || desktop >= kDesktopCount) continue;
+    // Its place within the cell, as if its desktop were on screen, kept on a monitor of the new
+    // layout, then carried out to its cell there.
+    const Point offset = from.Offset(current, desktop);
+    const Rect local = KeepOnMonitors(OffsetRect(before, {-offset.x, -offset.y}), monitors);
+    const Rect target = OffsetRect(local, to.Offset(current, desktop));
+    (target == r ? staying : answers ? moves : stuck).push_back({window, r, target});
+  }
+  if (!moves.empty() || !stuck.empty()) PlaceWindows(moves, stuck);
+  places_.clear();
+  for (const auto* list : {&moves, &stuck, &staying}) RememberPlaces(*list, current);
+}
+
+// ------------------------------------------------------------------------------------------------
 // Keeping windows safe across runs
 // ------------------------------------------------------------------------------------------------
 
@@ -381,10 +457,11 @@ void TDesktopEngine::ReleaseHiddenWindows() {
   }
 }
 
-void TDesktopEngine::RecoverHiddenApps() {
+bool TDesktopEngine::RecoverHiddenApps() {
   threadAnswers_.clear();
   ScopedRegKey key = OpenScopedKey(registry_, registry_.CurrentUser(), kHiddenAppsKeyPath, false);
-  if (!key) return;
+  if (!key) return false;
+  bool recovered = false;
   for (const std::string& name : registry_.ValueNames(key.get())) {
     Hwnd window = 0;
     RegValue value;
@@ -396,6 +473,7 @@ void TDesktopEngine::RecoverHiddenApps() {
       registry_.DeleteValue(key.get(), name);
       continue;
     }
+    recovered = true;
     if (!ws_.IsWindowVisible(window)) {
       if (config_.HideApps && IndexOfHidden(window) < 0) {
         AddHiddenEntry(window, false, true);
@@ -408,6 +486,41 @@ void TDesktopEngine::RecoverHiddenApps() {
   }
   key.Reset();
   RefreshWindowList();
+  return recovered;
+}
+
+void TDesktopEngine::FinishRecordedSwitch(const TRecordedSwitch& record) {
+  // The switch was killed somewhere in its moves: a window still where it stood before gets the
+  // move it missed; a window that moved, or that something else moved since, stays.
+  std::vector<TMove> moves;
+  std::vector<TMove> stuck;
+  for (const TRecordedWindow& w : record.Windows) {
+    Rect r;
+    if (!ws_.IsWindow(w.Handle) || !ws_.GetWindowRect(w.Handle, r)) continue;
+    if (r.left != w.TopLeft.x || r.top != w.TopLeft.y) continue;
+    (Answers(w.Handle) ? moves : stuck).push_back({w.Handle, r, OffsetRect(r, record.Delta)});
+  }
+  if (!moves.empty() || !stuck.empty()) PlaceWindows(moves, stuck);
+  currentDesktop_ = static_cast<std::uint16_t>(record.To);
+}
+
+void TDesktopEngine::TakeOverDesktops(bool recovered) {
+  threadAnswers_.clear();
+  const TDesktopState state = record_.Read();
+  const TDesktopLayout live = ChooseLayout(ws_.VirtualScreen());
+  layout_ = state.Layout.value_or(live);
+  currentDesktop_ = static_cast<std::uint16_t>(state.Current.value_or(0));
+  if (state.Switch) FinishRecordedSwitch(*state.Switch);
+  // Monitors that changed between the runs: the windows follow as they would have at once.
+  if (layout_ != live) Relayout(layout_, false);
+  layout_ = live;
+  record_.Write(currentDesktop_, layout_);
+  RefreshWindowList();
+  if (currentDesktop_ == 0 && !state.Switch && !recovered) return;
+  // The last run did not end cleanly: the desktop on screen shows its windows, whatever the hiding
+  // pass it was killed in had done to them, and the others are hidden as a switch would leave them.
+  EnsureFocusSlots();
+  if (config_.HideApps) ApplyHiding(currentDesktop_);
 }
 
 // ------------------------------------------------------------------------------------------------
@@ -430,11 +543,10 @@ void TDesktopEngine::SwitchToDesktop(std::uint16_t index, Hwnd activate) {
     ~TSwitchEnd() { flag = false; }
   } switchEnd{switching_};
   const bool terminating = host_.Terminating();
+  FollowLayout();
   Hwnd target = 0;
   if (index != currentDesktop_) {
-    const Size screen = ws_.ScreenSize();
-    const std::int32_t dx = screen.cx * ((currentDesktop_ & 3) - (index & 3));
-    const std::int32_t dy = screen.cy * ((currentDesktop_ >> 2) - (index >> 2));
+    const Point offset = layout_.Offset(currentDesktop_, index);
     if (!terminating) {
       EnsureFocusSlots();
       if (currentDesktop_ < focusSlots_.size() && index < focusSlots_.size()) {
@@ -443,8 +555,9 @@ void TDesktopEngine::SwitchToDesktop(std::uint16_t index, Hwnd activate) {
       }
     }
     if (host_.OverlayWindow() != 0) host_.HideOverlay();
-    ShiftWindows(dx, dy);
+    Shift(-offset.x, -offset.y, currentDesktop_, index);
     currentDesktop_ = index;
+    record_.Write(currentDesktop_, layout_);
     if (config_.HideApps) ApplyHiding(index);
     host_.InvalidateMainForm();
   }
@@ -474,25 +587,27 @@ void TDesktopEngine::SwitchToDesktop(std::uint16_t index, Hwnd activate) {
 }
 
 void TDesktopEngine::MoveWindowToDesktop(Hwnd window, int desktop) {
-  const Size screen = ws_.ScreenSize();
-  if (screen.cx <= 0 || screen.cy <= 0) return;
+  FollowLayout();
+  if (!layout_.Valid()) return;
+  const Size screen = layout_.Cell();
   threadAnswers_.clear();
   const bool answers = Answers(window);
   Rect r = LandingRect(window, answers);
-  std::int64_t left = std::int64_t{r.left} + 5;
-  std::int64_t top = std::int64_t{r.top} + 5;
-  const int columnDelta = (desktop & 3) - (currentDesktop_ & 3);
-  const int rowDelta = (desktop >> 2) - (currentDesktop_ >> 2);
+  // Measured from the virtual screen's origin, so the window keeps its monitor within the cell.
+  std::int64_t left = std::int64_t{r.left} + 5 - layout_.Screen.left;
+  std::int64_t top = std::int64_t{r.top} + 5 - layout_.Screen.top;
+  const Point offset = layout_.Offset(currentDesktop_, desktop);
   // A window hanging off the left or top edge by no more than 0.6 of the screen keeps its overhang.
   const double bandX = 0.6 * screen.cx;
   const double bandY = 0.6 * screen.cy;
   while (left < 0 && static_cast<double>(-left) > bandX) left += screen.cx;
-  const std::int64_t x0 = left % screen.cx - 5;
+  const std::int64_t x0 = left % screen.cx - 5 + layout_.Screen.left;
   while (top < 0 && static_cast<double>(-top) > bandY) top += screen.cy;
-  const std::int64_t y0 = top % screen.cy - 5;
+  const std::int64_t y0 = top % screen.cy - 5 + layout_.Screen.top;
   r = LandingRect(window, answers);
-  const int x = static_cast<int>(std::int64_t{screen.cx} * columnDelta + x0);
-  const int y = static_cast<int>(std::int64_t{screen.cy} * rowDelta + y0);
+  const int x = static_cast<int>(offset.x + x0);
+  const int y = static_cast<int>(offset.y + y0);
+  places_[window] = {{x, y, x + r.Width(), y + r.Height()}, currentDesktop_};
   if (answers) {
     ws_.MoveWindow(window, x, y, r.Width(), r.Height(), true);
   } else {

@@ -3,9 +3,10 @@
 // itself. These are the main form's operations, kept apart from its controls: what they need of the
 // form reaches them through IEngineHost.
 //
-// Eight desktops lie in a grid of four columns and two rows of screen-sized cells. A window's desktop
-// is the cell that holds the centre of its rectangle; the positions of the windows are the whole
-// state of the model.
+// Eight desktops lie in a grid of cells the size of the virtual screen (desktop_geometry.h). A
+// window's desktop is the cell that holds the centre of its rectangle; the positions of the windows
+// are the whole state of the model, and the registry keeps which desktop is on screen
+// (desktop_record.h) so that a run after a crash finds them.
 #pragma once
 
 #include <cstdint>
@@ -15,14 +16,14 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/desktop_geometry.h"
+#include "engine/desktop_record.h"
 #include "platform/registry.h"
 #include "platform/window_system.h"
 #include "settings/config.h"
 
 namespace mirel {
 
-inline constexpr int kDesktopCount = 8;
-inline constexpr int kGridColumns = 4;
 inline constexpr const char* kHiddenAppsKeyPath = "Software\\Mirel\\Virtual Desktop\\HiddenApps";
 
 // An error with a message for the application's error box.
@@ -82,14 +83,26 @@ class TDesktopEngine {
   void MoveHereClick(std::intptr_t tag);
   void SwitchToClick(std::intptr_t tag);
 
+  // --- Monitors ---------------------------------------------------------------------------------
+  // The monitors changed (WM_DISPLAYCHANGE, a work-area change): every window goes back to the
+  // desktop it had at the last pass, at its place within the new cell and on a monitor there.
+  void DisplayChanged();
+
   // --- Keeping windows safe across runs ---------------------------------------------------------
   // Takes back the windows recorded under "HiddenApps" by an earlier run that did not end cleanly.
-  void RecoverHiddenApps();
+  // True when there were any.
+  bool RecoverHiddenApps();
+  // At start: takes over the desktop on screen and the layout that the last run recorded (finishing
+  // a switch it was killed in, fitting the windows to monitors that changed since) and records
+  // them. `recovered` says that hidden windows were taken back: the hiding pass then runs for the
+  // desktop on screen.
+  void TakeOverDesktops(bool recovered);
   // Shows and enables every window that the hiding option holds hidden (at shut-down).
   void ReleaseHiddenWindows();
 
   // --- State -----------------------------------------------------------------------------------
   const std::vector<Hwnd>& ManagedWindows() const { return managedWindows_; }
+  const TDesktopLayout& Layout() const { return layout_; }
   Hwnd LastForeground() const { return lastForeground_; }
   std::uint16_t CurrentDesktop() const { return currentDesktop_; }
   const std::vector<Hwnd>& FocusSlots() const { return focusSlots_; }
@@ -114,6 +127,23 @@ class TDesktopEngine {
   int DesktopOfRect(const Rect& r);
   // Horizontal and vertical bounds beyond which ShiftWindows leaves a window where it is.
   void ShiftLimits(const Placement& placement, std::int32_t& limitX, std::int32_t& limitY);
+  struct TMove {
+    Hwnd window;
+    Rect from;
+    Rect to;
+  };
+  // Moves by (dx, dy) from desktop `from` to desktop `to` (the same for a bare shift).
+  void Shift(std::int32_t dx, std::int32_t dy, int from, int to);
+  // Moves the windows that answer in one batch, the others without waiting for them.
+  void PlaceWindows(std::vector<TMove>& moves, const std::vector<TMove>& stuck);
+  // Where each window of `moves` now lies, with `current` on screen.
+  void RememberPlaces(const std::vector<TMove>& moves, int current);
+  // Puts every managed window laid out in `from` back on its desktop in the live layout.
+  void Relayout(const TDesktopLayout& from, bool usePlaces);
+  // Reads the virtual screen; when it differs from the layout the windows lie in (a change the
+  // program was not told of), the windows follow first.
+  void FollowLayout();
+  void FinishRecordedSwitch(const TRecordedSwitch& record);
   void HideWindow(Hwnd window);
   void ForgetClosedHiddenWindows(const std::vector<bool>& met);
   void KeepWindow(Hwnd window, int hiddenIndex, const Placement& placement);
@@ -139,6 +169,14 @@ class TDesktopEngine {
   TsDeskCFG& config_;
   IEngineHost& host_;
 
+  TDesktopRecord record_;
+  TDesktopLayout layout_;
+  // Where the last pass left each window it moved, and which desktop was then on screen.
+  struct TPlace {
+    Rect rect;
+    int current;
+  };
+  std::unordered_map<Hwnd, TPlace> places_;
   std::vector<Hwnd> managedWindows_;
   Hwnd lastForeground_ = 0;
   std::uint16_t currentDesktop_ = 0;

@@ -31,6 +31,14 @@ struct Rect {
   friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+// One monitor as the window manager reports it (GetMonitorInfo).
+struct MonitorInfo {
+  Rect Area;
+  Rect WorkArea;  // without the taskbar and docked bars
+  bool Primary = false;
+  friend bool operator==(const MonitorInfo&, const MonitorInfo&) = default;
+};
+
 // The fields of WINDOWPLACEMENT that the program reads.
 struct Placement {
   std::uint32_t flags = 0;

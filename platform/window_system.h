@@ -35,6 +35,11 @@ class IWindowSystem {
   virtual bool IsWindowEnabled(Hwnd window) = 0;
   // GetSystemMetrics(SM_CXSCREEN / SM_CYSCREEN): the primary screen, read afresh at each call.
   virtual Size ScreenSize() = 0;
+  // The bounding rectangle of all monitors (SM_XVIRTUALSCREEN .. SM_CYVIRTUALSCREEN); its origin is
+  // negative when a monitor lies left of or above the primary one.
+  virtual Rect VirtualScreen() = 0;
+  // Every monitor (EnumDisplayMonitors, GetMonitorInfo), the primary one flagged.
+  virtual std::vector<MonitorInfo> Monitors() = 0;
   // GetWindowTextA / GetClassNameA into a buffer of bufferChars characters (terminating zero
   // included): the result holds at most bufferChars - 1 bytes in the ANSI code page.
   virtual std::string GetWindowText(Hwnd window, int bufferChars) = 0;

@@ -67,7 +67,7 @@ TEST_F(DesktopModel, ShiftWindowsLeavesParkedWindowsAlone) {
 }
 
 TEST_F(DesktopModel, ShiftWindowsReachesEveryCellOnWideScreens) {
-  ws.SetScreenSize(3840, 2160);
+  StartOnScreen(3840, 2160);
   const Hwnd desk4 = ws.AddWindow("Desk4", {11520 + 100, 100, 11520 + 900, 700});
   const Hwnd desk8 = ws.AddWindow("Desk8", {11520 + 100, 2160 + 100, 11520 + 900, 2160 + 700});
   const Hwnd parked = ws.AddWindow("Parked", {-32000, -32000, -31000, -31000});

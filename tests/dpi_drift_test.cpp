@@ -25,7 +25,7 @@ std::string ScreenName(const ::testing::TestParamInfo<Screen>& info) { return in
 
 class DpiDrift : public ::testing::TestWithParam<Screen>, public EngineTest {
  protected:
-  DpiDrift() { ws.SetScreenSize(GetParam().width, GetParam().height); }
+  DpiDrift() { StartOnScreen(GetParam().width, GetParam().height); }
 
   int SW() const { return GetParam().width; }
   int SH() const { return GetParam().height; }

@@ -68,6 +68,16 @@ class EngineTest {
     return ws.AddWindow(title, {left, top, left + w, top + h});
   }
 
+  // The program starts on monitors of another size than the fixture's.
+  void StartOnScreen(int width, int height) {
+    ws.SetScreenSize(width, height);
+    engine.TakeOverDesktops(false);
+  }
+  void StartOnMonitors(std::vector<MonitorInfo> monitors) {
+    ws.SetMonitors(std::move(monitors));
+    engine.TakeOverDesktops(false);
+  }
+
   Rect RectOf(Hwnd window) {
     Rect r;
     ws.GetWindowRect(window, r);

@@ -6,7 +6,7 @@
 namespace mirel::test {
 namespace {
 
-constexpr Size kScreen{1024, 768};
+const TDesktopLayout kScreen{{0, 0, 1024, 768}, 4, 2};
 
 Rect At(int left, int top) { return {left, top, left + 300, top + 200}; }
 
@@ -55,7 +55,7 @@ TEST_F(WindowsTree, NineGroupsWindowsBottommostFirst) {
   ws.Window(top).classIcon = 0x1234;
   engine.RefreshWindowList();
 
-  const auto groups = BuildWindowsTree(ws, engine.ManagedWindows(), engine.CurrentDesktop());
+  const auto groups = BuildWindowsTree(ws, engine.ManagedWindows(), engine.CurrentDesktop(), engine.Layout());
   ASSERT_EQ(groups.size(), 9u);
   EXPECT_EQ(groups[0].Caption, "Desktop 1");
   EXPECT_EQ(groups[8].Caption, "Other windows");
@@ -77,7 +77,7 @@ TEST_F(WindowsTree, ListsTheLastRefreshNotTheLiveWindows) {
   engine.RefreshWindowList();
   WindowOn(0, "Newcomer");
   ws.Destroy(gone);
-  const auto groups = BuildWindowsTree(ws, engine.ManagedWindows(), engine.CurrentDesktop());
+  const auto groups = BuildWindowsTree(ws, engine.ManagedWindows(), engine.CurrentDesktop(), engine.Layout());
   // The closed window is still listed, with an empty title and no icon; the new one is not yet.
   ASSERT_EQ(groups[0].Windows.size(), 1u);
   EXPECT_EQ(groups[0].Windows[0].Handle, gone);
@@ -89,7 +89,7 @@ TEST_F(WindowsTree, SecondDesktopCurrentAfterASwitch) {
   const Hwnd one = WindowOn(0, "One");
   const Hwnd two = WindowOn(1, "Two");
   engine.SwitchToDesktop(1);
-  const auto groups = BuildWindowsTree(ws, engine.ManagedWindows(), engine.CurrentDesktop());
+  const auto groups = BuildWindowsTree(ws, engine.ManagedWindows(), engine.CurrentDesktop(), engine.Layout());
   ASSERT_EQ(groups[0].Windows.size(), 1u);
   EXPECT_EQ(groups[0].Windows[0].Handle, one);
   ASSERT_EQ(groups[1].Windows.size(), 1u);

@@ -14,6 +14,18 @@ constexpr UINT kHideDelayMs = 700;
 // The overlay is a layered window whose background is this colour key: only the letters show.
 constexpr COLORREF kTransparentKey = RGB(255, 0, 254);
 
+// The primary monitor's work area, read afresh: monitors and the taskbar may have moved.
+Rect PrimaryWorkArea() {
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  const HMONITOR primary = ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  if (!::GetMonitorInfoW(primary, &info)) {
+    return {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  }
+  const RECT& r = info.rcWork;
+  return {r.left, r.top, r.right, r.bottom};
+}
+
 }  // namespace
 
 TfDesktopName::TfDesktopName(TApplication& app, HWND mainWindow)
@@ -63,9 +75,9 @@ void TfDesktopName::FormShow() {
     const ScopedSelection select(dc.get(), font_.get());
     ::GetTextExtentPoint32A(dc.get(), caption_.c_str(), static_cast<int>(caption_.size()), &text);
   }
-  const TOverlayLayout layout = OverlayLayout(
-      {text.cx, text.cy}, {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)},
-      {Scaled(kOverlayExtraWidth), Scaled(kOverlayExtraHeight)});
+  const TOverlayLayout layout = OverlayLayoutOn({text.cx, text.cy}, PrimaryWorkArea(),
+                                                {Scaled(kOverlayExtraWidth),
+                                                 Scaled(kOverlayExtraHeight)});
   TextLeft = layout.TextOrigin.x;
   TextTop = layout.TextOrigin.y;
   ::SetWindowPos(Handle(), HWND_TOPMOST, layout.Bounds.left, layout.Bounds.top,

@@ -67,8 +67,11 @@ TVirtualDeskForm::~TVirtualDeskForm() {
 void TVirtualDeskForm::FormCreate() {
   engine_.RefreshWindowList();
   LoadSettings();
-  // Windows that an earlier run left hidden (it was killed or crashed) are taken back.
-  engine_.RecoverHiddenApps();
+  // Windows that an earlier run left hidden (it was killed or crashed) are taken back, and the
+  // desktop it left on screen is taken over.
+  const bool recovered = engine_.RecoverHiddenApps();
+  engine_.TakeOverDesktops(recovered);
+  if (const int desktop = engine_.CurrentDesktop(); desktop != 0) ShowDesktopChosen(desktop);
   for (int n = 4; n >= 1; --n) trayIcons_[static_cast<std::size_t>(n - 1)]->SetIconVisible(true);
   app_.SetShowMainForm(false);
   SelectPage(0);
@@ -264,6 +267,12 @@ LRESULT TVirtualDeskForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
         return TRUE;
       }
       break;
+    case WM_DISPLAYCHANGE:
+      engine_.DisplayChanged();
+      return 0;
+    case WM_SETTINGCHANGE:
+      if (wParam == SPI_SETWORKAREA) engine_.DisplayChanged();
+      break;
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
@@ -299,8 +308,12 @@ void TVirtualDeskForm::ExitActionExecute() { app_.Terminate(); }
 
 void TVirtualDeskForm::ButtonDeskClick(int n) {
   engine_.SwitchToDesktop(static_cast<std::uint16_t>(n - 1));
-  UpdateTrayIcons(n - 1);
-  if (TAction* action = ActionManager1_.Find("ButtonDesk" + std::to_string(n))) {
+  ShowDesktopChosen(n - 1);
+}
+
+void TVirtualDeskForm::ShowDesktopChosen(int desktop) {
+  UpdateTrayIcons(desktop);
+  if (TAction* action = ActionManager1_.Find("ButtonDesk" + std::to_string(desktop + 1))) {
     ActionManager1_.SetChecked(*action, true);
   }
 }

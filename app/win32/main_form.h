@@ -58,6 +58,9 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   void ButtonDeskClick(int n);  // ButtonDesk1Click .. ButtonDesk4Click, n = 1..4
   void TrayIconClick(int n);    // TrayIcon1Click .. TrayIcon4Click
   void UpdateTrayIcons(int desktop);
+  // The tray picture and the checked toolbar button for a desktop chosen by icon or button (or
+  // taken over at start).
+  void ShowDesktopChosen(int desktop);
   void PopupMenu1Popup();
   void MoveHereClick(const TMenuItem& item);
   void SwitchToClick(const TMenuItem& item);

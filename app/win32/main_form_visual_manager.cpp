@@ -31,6 +31,14 @@ void DrawGrid(HDC dc, const TVisualPicture& picture) {
   }
 }
 
+void DrawMonitorOutlines(HDC dc, const TVisualPicture& picture) {
+  if (picture.MonitorOutlines.empty()) return;
+  const UniquePen pen(::CreatePen(PS_DOT, 1, ToColorRef(picture.GridLineColor)));
+  const ScopedSelection selection(dc, pen.get());
+  const ScopedSelection brush(dc, ::GetStockObject(NULL_BRUSH));
+  for (const Rect& r : picture.MonitorOutlines) ::Rectangle(dc, r.left, r.top, r.right, r.bottom);
+}
+
 void DrawWindows(HDC dc, const TVisualPicture& picture) {
   const UniqueBrush foreground(::CreateSolidBrush(::GetSysColor(COLOR_WINDOW)));
   const UniqueBrush other(::CreateSolidBrush(::GetSysColor(COLOR_BTNHIGHLIGHT)));
@@ -94,6 +102,7 @@ void TVirtualDeskForm::PaintDesktops(HDC target) {
   if (picture.HasGrid) {
     FillSolid(dc, picture.CurrentCell, picture.CurrentCellColor);
     DrawGrid(dc, picture);
+    DrawMonitorOutlines(dc, picture);
     const ScopedSelection font(dc, SmallFonts_.get());
     ::SetBkMode(dc, TRANSPARENT);
     DrawWindows(dc, picture);

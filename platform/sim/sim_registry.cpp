@@ -71,6 +71,7 @@ RegKey SimRegistry::OpenKey(RegKey parent, std::string_view path, bool create) {
 void SimRegistry::CloseKey(RegKey key) { open_.erase(key); }
 
 bool SimRegistry::SetString(RegKey handle, std::string_view name, std::string_view text) {
+  if (OnWrite) OnWrite();
   Key* key = Resolve(handle);
   if (key == nullptr || failWrites_) return false;
   std::string upper = UpperAscii(name);
@@ -95,6 +96,7 @@ RegRead SimRegistry::QueryValue(RegKey handle, std::string_view name, RegValue& 
 }
 
 bool SimRegistry::DeleteValue(RegKey handle, std::string_view name) {
+  if (OnWrite) OnWrite();
   Key* key = Resolve(handle);
   if (key == nullptr) return false;
   const std::string upper = UpperAscii(name);

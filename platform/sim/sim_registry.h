@@ -1,6 +1,7 @@
 // An in-memory registry for host tests: a tree of keys with typed values below HKEY_CURRENT_USER.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -40,6 +41,8 @@ class SimRegistry : public IRegistry {
   // The text of a REG_SZ value without its terminating zero; empty optional when absent.
   bool ReadString(const std::string& path, const std::string& name, std::string& text);
   int OpenKeyCount() const { return static_cast<int>(open_.size()); }
+  // Called before each value is written or deleted: lets a test end the program between writes.
+  std::function<void()> OnWrite;
 
   // --- IRegistry -------------------------------------------------------------------------------
   RegKey CurrentUser() override { return kRoot; }

@@ -14,10 +14,59 @@ bool IsIconicCommand(int command) {
          command == sw::kShowMinNoActive;
 }
 
+bool OnAnyMonitor(const Rect& r, const std::vector<MonitorInfo>& monitors) {
+  return std::any_of(monitors.begin(), monitors.end(), [&r](const MonitorInfo& m) {
+    return std::max(m.Area.left, r.left) < std::min(m.Area.right, r.right) &&
+           std::max(m.Area.top, r.top) < std::min(m.Area.bottom, r.bottom);
+  });
+}
+
 }  // namespace
 
-SimWindowSystem::SimWindowSystem(int screenWidth, int screenHeight)
-    : screen_{screenWidth, screenHeight} {}
+SimWindowSystem::SimWindowSystem(int screenWidth, int screenHeight) {
+  SetScreenSize(screenWidth, screenHeight);
+}
+
+void SimWindowSystem::SetScreenSize(int width, int height) {
+  SetMonitors({{{0, 0, width, height}, {0, 0, width, height}, true}});
+}
+
+void SimWindowSystem::SetMonitors(std::vector<MonitorInfo> monitors) {
+  monitors_ = std::move(monitors);
+  screen_ = {};
+  for (const MonitorInfo& m : monitors_) {
+    if (m.Primary) screen_ = {m.Area.Width(), m.Area.Height()};
+  }
+}
+
+void SimWindowSystem::ChangeMonitors(std::vector<MonitorInfo> monitors, bool pullOffScreen) {
+  const std::vector<MonitorInfo> before = monitors_;
+  SetMonitors(std::move(monitors));
+  const MonitorInfo* primary = nullptr;
+  for (const MonitorInfo& m : monitors_) {
+    if (m.Primary) primary = &m;
+  }
+  if (primary == nullptr) return;
+  for (auto& [handle, w] : windows_) {
+    if (w.placement.showCmd != sw::kShowNormal || OnAnyMonitor(w.rect, monitors_)) continue;
+    if (!pullOffScreen && !OnAnyMonitor(w.rect, before)) continue;
+    const Rect& area = primary->WorkArea;
+    const int left = std::clamp(w.rect.left, area.left, std::max(area.left, area.right - w.rect.Width()));
+    const int top = std::clamp(w.rect.top, area.top, std::max(area.top, area.bottom - w.rect.Height()));
+    w.rect = {left, top, left + w.rect.Width(), top + w.rect.Height()};
+    w.placement.rcNormalPosition = w.rect;
+  }
+}
+
+Rect SimWindowSystem::VirtualScreen() {
+  if (monitors_.empty()) return {};
+  Rect r = monitors_.front().Area;
+  for (const MonitorInfo& m : monitors_) {
+    r = {std::min(r.left, m.Area.left), std::min(r.top, m.Area.top),
+         std::max(r.right, m.Area.right), std::max(r.bottom, m.Area.bottom)};
+  }
+  return r;
+}
 
 Hwnd SimWindowSystem::AddWindow(const std::string& title, Rect rect, Hwnd owner) {
   const Hwnd handle = nextHandle_;
@@ -270,6 +319,7 @@ void SimWindowSystem::EnableWindowAsync(Hwnd window, bool enable) {
 
 bool SimWindowSystem::EnableWindow(Hwnd window, bool enable) {
   ++enableCalls_;
+  if (OnEnableWindow) OnEnableWindow(window);
   SimWindow* w = Find(window);
   if (!w) return false;
   if (w->hung) ++blockingCallsOnHung_;
@@ -313,6 +363,7 @@ bool SimWindowSystem::EndDeferWindowPos(DeferBatch batch) {
 }
 
 void SimWindowSystem::Place(SimWindow& w, int x, int y, int cx, int cy, std::uint32_t flags) {
+  if (OnPlace) OnPlace(w.handle);
   Rect r = w.rect;
   if (!(flags & kSwpNoMove)) {
     r.right = x + r.Width();

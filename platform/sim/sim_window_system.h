@@ -60,7 +60,14 @@ class SimWindowSystem : public IWindowSystem {
   void Minimize(Hwnd window);  // iconic at (-32000, -32000), ptMinPosition the same
   void Maximize(Hwnd window);  // fills the screen with a 4-pixel overhang, restore-to-maximized
   void Destroy(Hwnd window);
-  void SetScreenSize(int width, int height) { screen_ = {width, height}; }
+  // One monitor of this size at the origin.
+  void SetScreenSize(int width, int height);
+  // Monitors as they are at start; the first one flagged primary is the primary screen.
+  void SetMonitors(std::vector<MonitorInfo> monitors);
+  // The monitors change while windows exist, and the system moves the windows whose monitor went
+  // away (they lie on no monitor now but did before) onto the primary one; with `pullOffScreen`
+  // also every window that lay on no monitor before, as some systems do.
+  void ChangeMonitors(std::vector<MonitorInfo> monitors, bool pullOffScreen = false);
   void FailBeginDefer(bool fail) { failBeginDefer_ = fail; }
   // DeferWindowPos refuses this window though it exists, giving up the whole batch as for a
   // closed one.
@@ -70,6 +77,10 @@ class SimWindowSystem : public IWindowSystem {
   // middle of a pass.
   std::function<void(Hwnd)> OnShowWindow;
   std::function<void(Hwnd)> OnGetWindowRect;
+  // Called before each window a call or a batch moves is placed, and before each EnableWindow:
+  // lets a test end the program between any two of them, as a kill would.
+  std::function<void(Hwnd)> OnPlace;
+  std::function<void(Hwnd)> OnEnableWindow;
   // Registers a hot key as another program would.
   bool RegisterForeignHotKey(std::uint32_t modifiers, std::uint32_t vk);
   // While held, the calls that do not wait for a window (SetWindowPos with SWP_ASYNCWINDOWPOS,
@@ -101,6 +112,8 @@ class SimWindowSystem : public IWindowSystem {
   bool IsWindowVisible(Hwnd window) override;
   bool IsWindowEnabled(Hwnd window) override;
   Size ScreenSize() override { return screen_; }
+  Rect VirtualScreen() override;
+  std::vector<MonitorInfo> Monitors() override { return monitors_; }
   std::string GetWindowText(Hwnd window, int bufferChars) override;
   std::string GetClassName(Hwnd window, int bufferChars) override;
   bool GetWindowRect(Hwnd window, Rect& rect) override;
@@ -146,6 +159,7 @@ class SimWindowSystem : public IWindowSystem {
   void BringToTop(Hwnd window);
 
   Size screen_;
+  std::vector<MonitorInfo> monitors_;
   Hwnd nextHandle_ = 0x10010;
   std::unordered_map<Hwnd, SimWindow> windows_;
   std::vector<Hwnd> zOrder_;  // topmost first

@@ -87,6 +87,31 @@ Size Win32WindowSystem::ScreenSize() {
   return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
 }
 
+Rect Win32WindowSystem::VirtualScreen() {
+  const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+  return {left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+          top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+std::vector<MonitorInfo> Win32WindowSystem::Monitors() {
+  std::vector<MonitorInfo> monitors;
+  ::EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR monitor, HDC, LPRECT, LPARAM param) -> BOOL {
+        MONITORINFO info{};
+        info.cbSize = sizeof(info);
+        if (::GetMonitorInfoW(monitor, &info)) {
+          reinterpret_cast<std::vector<MonitorInfo>*>(param)->push_back(
+              {FromRect(info.rcMonitor), FromRect(info.rcWork),
+               (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&monitors));
+  return monitors;
+}
+
 std::string Win32WindowSystem::GetWindowText(Hwnd window, int bufferChars) {
   return ReadIntoBuffer(bufferChars, [window](char* buffer, int chars) {
     return ::GetWindowTextA(ToHwnd(window), buffer, chars);

@@ -16,6 +16,8 @@ class Win32WindowSystem : public IWindowSystem {
   bool IsWindowVisible(Hwnd window) override;
   bool IsWindowEnabled(Hwnd window) override;
   Size ScreenSize() override;
+  Rect VirtualScreen() override;
+  std::vector<MonitorInfo> Monitors() override;
   std::string GetWindowText(Hwnd window, int bufferChars) override;
   std::string GetClassName(Hwnd window, int bufferChars) override;
   bool GetWindowRect(Hwnd window, Rect& rect) override;
