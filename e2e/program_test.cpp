@@ -6,6 +6,7 @@
 // Standard windows (ProgramFixture): Alpha and Beta on desktop 1, Gamma on desktop 2, Delta on
 // desktop 3, Far at x = 12000, beyond the reach of any switch. Nothing is stored at start, so the
 // hiding option is on.
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -14,12 +15,14 @@
 
 #include "e2e/driver/artifacts.h"
 #include "e2e/driver/controls.h"
+#include "e2e/driver/hot_keys.h"
 #include "e2e/driver/input.h"
 #include "e2e/driver/program_fixture.h"
 #include "e2e/driver/registry.h"
 #include "e2e/driver/tray.h"
 #include "e2e/driver/wait.h"
 #include "e2e/driver/window_query.h"
+#include "tests/win32/support/unix_command.h"
 
 namespace mirel::e2e {
 namespace {
@@ -221,27 +224,49 @@ TEST_F(ExitTest, ExitOnDesktop1MovesNothing) {
 
 using CrashTest = ProgramFixture;
 
-TEST_F(CrashTest, KilledWhileWindowsAreHiddenTheNextRunLosesNone) {
-  SwitchWithTrayIcon(3);
-  ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(-2 * W)));
-  ASSERT_TRUE(WindowsEventually({kAlpha, kBeta, kGamma, kFar}, {kDelta}));
+// Killed on desktops 2, 3 and 6, with the hiding option on and off: the next run takes over the
+// desktop on screen (its windows shown, the others' hidden), and the next hot key for desktop 1
+// brings every window back where it started.
+TEST_F(CrashTest, KilledOnAnotherDesktopTheNextRunTakesItOver) {
+  const std::vector<std::string> all{kAlpha, kBeta, kGamma, kDelta, kFar};
+  const std::map<int, std::vector<std::string>> shownOn{{2, {kGamma}}, {3, {kDelta}}, {6, {}}};
+  const std::map<int, int> dxOf{{2, -W}, {3, -2 * W}, {6, -W}};
+  for (const bool hide : {true, false}) {
+    for (const int desktop : {2, 3, 6}) {
+      SCOPED_TRACE(::testing::Message() << "desktop " << desktop << ", hiding " << hide);
+      KillProgram();
+      WriteString(kOptionsKey, "HideApps", hide ? "1" : "0");
+      StartProgram();
+      PressShiftCtrlF(desktop, program.MainWindow());
+      ASSERT_TRUE(SwitchCompleted(desktop));
+      ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(dxOf.at(desktop))));
+      std::vector<std::string> hidden;
+      for (const std::string& title : all) {
+        const auto& shown = shownOn.at(desktop);
+        if (hide && std::find(shown.begin(), shown.end(), title) == shown.end()) {
+          hidden.push_back(title);
+        }
+      }
+      const std::vector<std::string> shown = hide ? shownOn.at(desktop) : all;
+      ASSERT_TRUE(WindowsEventually(hidden, shown));
 
-  KillProgram();
-  // Nothing of the shut-down ran: the windows stay as the switch left them.
-  EXPECT_FALSE(IsWindowVisible(Sample(kAlpha)));
-  EXPECT_FALSE(ReadStrings(kHiddenAppsKey).empty());
-
-  // The next run takes the screen (desktop 3 of the last run) as its desktop 1. Each window it
-  // found hidden is either given back at once or managed: a switch moves it like the others.
-  StartProgram();
-  SwitchWithTrayIcon(2);
-  ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(-3 * W)));
-  SwitchWithTrayIcon(1);
-  ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(-2 * W)));
-
+      KillProgram();
+      StartProgram();
+      EXPECT_TRUE(WindowsEventually(hidden, shown));
+      PressShiftCtrlF(1, program.MainWindow());
+      ASSERT_TRUE(SwitchCompleted(1));
+      ASSERT_TRUE(WindowsEventuallyAt(StandardLefts()));
+      if (hide) {
+        ASSERT_TRUE(WindowsEventually({kGamma, kDelta, kFar}, {kAlpha, kBeta}));
+      } else {
+        ASSERT_TRUE(WindowsEventually({}, all));
+      }
+    }
+  }
   ExitProgram();
-  EXPECT_TRUE(WindowsEventually({}, {kAlpha, kBeta, kGamma, kDelta, kFar}));
+  EXPECT_TRUE(WindowsEventually({}, all));
   EXPECT_TRUE(ReadStrings(kHiddenAppsKey).empty());
+  EXPECT_EQ(ReadString(kDesktopsKey, "Current"), "1");
 }
 
 // --- The main window ------------------------------------------------------------------------------
@@ -289,6 +314,104 @@ TEST_F(MainWindowTest, PicturesOfTheFourPages) {
                            [&] { return SendMessageA(pages, TCM_GETCURSEL, 0, 0) == page; }));
     SaveArtifact(SettledPicture(main), "main-window-page-" + std::to_string(page));
   }
+}
+
+// --- Several monitors ------------------------------------------------------------------------------
+// Run in sessions with a second 800 x 600 monitor right or left of the 1024 x 768 primary one
+// (MIREL_WINE_MONITORS), where a desktop's cell is the whole virtual screen.
+
+class MonitorsTest : public ProgramFixture {
+ protected:
+  static RECT VirtualScreen() {
+    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  }
+  static int Cell() { return VirtualScreen().right - VirtualScreen().left; }
+  // "P1" and "S1" on the primary and the second monitor of desktop 1, "P2" on desktop 2's
+  // primary one, "S3" on desktop 3's second one. The second monitor's left edge: 1024 right of
+  // the primary, -800 left of it.
+  std::map<std::string, int> Lefts() const {
+    const int s = (VirtualScreen().left < 0 ? -800 : 1024) + 10;
+    return {{"P1", 10}, {"S1", s}, {"P2", Cell() + 10}, {"S3", 2 * Cell() + s}};
+  }
+  std::vector<std::string> SampleWindows() const override {
+    std::vector<std::string> texts;
+    for (const auto& [title, left] : Lefts()) {
+      texts.push_back("title=" + title + ";x=" + std::to_string(left) + ";y=10;w=240;h=160");
+    }
+    return texts;
+  }
+  std::map<std::string, int> Moved(int dx) const {
+    auto lefts = Lefts();
+    for (auto& [title, left] : lefts) left += dx;
+    return lefts;
+  }
+  // The desktop (1..8) whose cell holds the window's centre, counted by the test from the live
+  // virtual screen with desktop `current` on screen.
+  int DesktopOf(const std::string& title, int current) const {
+    const RECT r = WindowRect(Sample(title));
+    const RECT screen = VirtualScreen();
+    const int w = screen.right - screen.left, h = screen.bottom - screen.top;
+    const int column = ((r.left + r.right) / 2 - screen.left + w * ((current - 1) % 4)) / w;
+    const int row = ((r.top + r.bottom) / 2 - screen.top + h * ((current - 1) / 4)) / h;
+    return 1 + column + 4 * row;
+  }
+  void Switch(int desktop) {
+    PressShiftCtrlF(desktop, program.MainWindow());
+    ASSERT_TRUE(SwitchCompleted(desktop));
+  }
+};
+
+TEST_F(MonitorsTest, WindowsOnBothMonitorsGoAwayTogetherAndComeBackExactly) {
+  ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
+  ASSERT_EQ(Cell(), 1824);
+  Switch(2);
+  ASSERT_TRUE(WindowsEventuallyAt(Moved(-Cell())));
+  EXPECT_TRUE(WindowsEventually({"P1", "S1", "S3"}, {"P2"}));
+  // The name showed on the primary monitor, in the middle of it.
+  const RECT overlay = WindowRect(program.Window(kOverlayClass));
+  EXPECT_EQ((overlay.left + overlay.right) / 2, 512);
+  EXPECT_TRUE(overlay.left >= 0 && overlay.right <= 1024 && overlay.bottom <= 768);
+
+  Switch(3);
+  ASSERT_TRUE(WindowsEventuallyAt(Moved(-2 * Cell())));
+  EXPECT_TRUE(WindowsEventually({"P1", "S1", "P2"}, {"S3"}));
+  Switch(1);
+  ASSERT_TRUE(WindowsEventuallyAt(Lefts()));
+  EXPECT_TRUE(WindowsEventually({"P2", "S3"}, {"P1", "S1"}));
+}
+
+// The second monitor is switched off, then put back on the other side. Wine tells the running
+// program nothing, so the test sends WM_DISPLAYCHANGE as the system would.
+TEST_F(MonitorsTest, ALiveChangeKeepsEveryWindowOnItsDesktop) {
+  Switch(2);
+  ASSERT_TRUE(WindowsEventuallyAt(Moved(-Cell())));
+  const auto change = [&](const std::string& xrandr, int cell) {
+    const auto result = test::RunUnixCommand(xrandr, std::chrono::seconds(20));
+    ASSERT_TRUE(result.finished && result.exitStatus == 0) << result.output;
+    ASSERT_TRUE(Eventually("the virtual screen " + std::to_string(cell) + " wide",
+                           [&] { return Cell() == cell; }));
+    DWORD_PTR answer = 0;
+    ASSERT_NE(SendMessageTimeoutA(program.MainWindow(), WM_DISPLAYCHANGE, 24,
+                                  MAKELPARAM(1024, 768), SMTO_ABORTIFHUNG, 10000, &answer),
+              0);
+  };
+  const std::map<std::string, int> desktops{{"P1", 1}, {"S1", 1}, {"P2", 2}, {"S3", 3}};
+  change("xrandr --output DUMMY1 --off", 1024);
+  // S1's monitor is gone: it lies on desktop 1's primary monitor now, at its right edge.
+  EXPECT_EQ(WindowRect(Sample("S1")).left, 784 - 1024) << DescribeSampleWindows();
+  for (const auto& [title, desktop] : desktops) {
+    EXPECT_EQ(DesktopOf(title, 2), desktop) << title << "\n" << DescribeSampleWindows();
+  }
+  change("xrandr --output DUMMY1 --mode 800x600 --left-of DUMMY0", 1824);
+  for (const auto& [title, desktop] : desktops) {
+    EXPECT_EQ(DesktopOf(title, 2), desktop) << title << "\n" << DescribeSampleWindows();
+  }
+  EXPECT_TRUE(WindowsEventually({"P1", "S1", "S3"}, {"P2"}));
+  Switch(3);
+  EXPECT_TRUE(WindowsEventually({"P1", "S1", "P2"}, {"S3"}));
+  const RECT s3 = WindowRect(Sample("S3"));
+  EXPECT_TRUE(s3.left >= -800 && s3.right <= 1024) << DescribeSampleWindows();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <map>
 
+#include "app/visual_manager.h"
 #include "tests/engine_fixture.h"
 
 namespace mirel::test {
@@ -54,6 +55,22 @@ TEST_F(Monitors, WindowsOnBothMonitorsGoAwayTogetherAndComeBackExactly) {
     EXPECT_TRUE(run.ws.Window(a).visible && run.ws.Window(b).visible);
     EXPECT_FALSE(run.ws.Window(c).visible);
   }
+}
+
+TEST_F(Monitors, MoveHereKeepsTheMonitorAndTheMiniatureShowsTheMonitors) {
+  StartOnMonitors({kPrimary, kLeft});
+  // Desktop 3's copy of the left monitor, seen from desktop 1: two cells of 1824 to the right.
+  const Hwnd w = ws.AddWindow("W", {-700 + 3648, 50, -400 + 3648, 250});
+  engine.MoveHereClick(static_cast<std::intptr_t>(w));
+  EXPECT_EQ(RectOf(w), (Rect{-700, 50, -400, 250}));
+  // The outlines of both monitors in each of the eight cells of a 488 x 191 picture.
+  config.WindowCfg.CellWidth = 122;
+  config.WindowCfg.CellHeight = 96;
+  const auto outlines = MonitorOutlines(engine.Layout(), ws.Monitors(), config.WindowCfg);
+  ASSERT_EQ(outlines.size(), 16u);
+  EXPECT_EQ(outlines[0], (Rect{54, 0, 122, 96}));  // the primary monitor of desktop 1
+  EXPECT_EQ(outlines[1], (Rect{0, 0, 54, 75}));
+  EXPECT_EQ(outlines[15], (Rect{366, 96, 420, 171}));  // the left monitor of desktop 8
 }
 
 TEST_F(Monitors, AfterADisplayChangeEveryWindowKeepsItsDesktopOnAMonitorOfIt) {

@@ -76,6 +76,9 @@ class ProgramFixture : public ::testing::Test {
   static ::testing::AssertionResult ClickCheckBox(HWND checkBox, bool checked);
 
   HWND Sample(const std::string& title) const { return sample.Window(title); }
+  // The session has two monitors and no virtual desktop (MIREL_WINE_MONITORS): no taskbar at the
+  // bottom, so nothing of the tray is looked at or clicked.
+  static bool OnSeveralMonitors();
 
   // Waits until the notification area shows the four icons, alike in two looks in a row (the shell
   // may be repainting), and `accept` holds for that picture of TrayIconsArea(); leaves it in

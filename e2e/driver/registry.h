@@ -11,6 +11,7 @@ namespace mirel::e2e {
 inline constexpr const char* kProgramRootKey = "Software\\Mirel";
 inline constexpr const char* kOptionsKey = "Software\\Mirel\\Virtual Desktop\\Options";
 inline constexpr const char* kHiddenAppsKey = "Software\\Mirel\\Virtual Desktop\\HiddenApps";
+inline constexpr const char* kDesktopsKey = "Software\\Mirel\\Virtual Desktop\\Desktops";
 
 // Deletes "Software\Mirel" with everything below it; a missing key is fine. Throws DriverError
 // when the key exists and cannot be deleted.

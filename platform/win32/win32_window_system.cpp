@@ -30,6 +30,17 @@ std::string ReadIntoBuffer(int bufferChars, Reader read) {
   return text;
 }
 
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (::GetMonitorInfoW(monitor, &info)) {
+    reinterpret_cast<std::vector<MonitorInfo>*>(param)->push_back(
+        {FromRect(info.rcMonitor), FromRect(info.rcWork),
+         (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+  }
+  return TRUE;
+}
+
 // EnumWindows calls back through user32, which must not be unwound by a C++ exception: the
 // callback's exception is held here and rethrown once EnumWindows has returned.
 struct EnumState {
@@ -96,19 +107,7 @@ Rect Win32WindowSystem::VirtualScreen() {
 
 std::vector<MonitorInfo> Win32WindowSystem::Monitors() {
   std::vector<MonitorInfo> monitors;
-  ::EnumDisplayMonitors(
-      nullptr, nullptr,
-      [](HMONITOR monitor, HDC, LPRECT, LPARAM param) -> BOOL {
-        MONITORINFO info{};
-        info.cbSize = sizeof(info);
-        if (::GetMonitorInfoW(monitor, &info)) {
-          reinterpret_cast<std::vector<MonitorInfo>*>(param)->push_back(
-              {FromRect(info.rcMonitor), FromRect(info.rcWork),
-               (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&monitors));
+  ::EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
   return monitors;
 }
 
