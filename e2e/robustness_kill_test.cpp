@@ -98,7 +98,7 @@ class KillDrillTest : public RobustnessFixture {
 
 TEST_F(KillDrillTest, FiftySwitchesKilledAtRandomPointsLoseNoWindow) {
   Sequence random(50);
-  int desktop = 1;  // each run takes the screen it finds as its desktop 1
+  int desktop = 1;  // each run takes over the desktop the run before it recorded as on screen
   int leftHidden = 0;  // kills after which windows waited hidden for the next run
   for (int round = 1; round <= 50; ++round) {
     const KillPoint point = kPoints[random.Below(5)];
@@ -118,7 +118,8 @@ TEST_F(KillDrillTest, FiftySwitchesKilledAtRandomPointsLoseNoWindow) {
       ASSERT_EQ(Unrecorded(), "") << "round " << round << ", killed during start-up";
     }
     StartProgram();
-    desktop = 1;
+    desktop = std::stoi(ReadString(kDesktopsKey, "Current").value_or("0"));
+    ASSERT_TRUE(desktop >= 1 && desktop <= 8) << "round " << round;
   }
 
   std::cerr << "kills that left windows hidden for the next run: " << leftHidden << " of 50\n";
