@@ -48,8 +48,8 @@ bool EnsureClass(const std::string& name, WNDPROC procedure) {
   windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = procedure;
   windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   windowClass.lpszClassName = name.c_str();
   if (RegisterClassExA(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {

@@ -23,7 +23,7 @@ void Register(const char* name, HICON icon) {
   windowClass.lpfnWndProc = TestWindowProc;
   windowClass.hInstance = ::GetModuleHandleA(nullptr);
   windowClass.hIcon = icon;
-  windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   windowClass.lpszClassName = name;
   ::RegisterClassA(&windowClass);
@@ -32,7 +32,7 @@ void Register(const char* name, HICON icon) {
 }  // namespace
 
 HICON TestClassIcon() {
-  static const HICON icon = ::LoadIconA(nullptr, IDI_APPLICATION);  // shared: never destroyed
+  static const HICON icon = ::LoadIconW(nullptr, IDI_APPLICATION);  // shared: never destroyed
   return icon;
 }
 
