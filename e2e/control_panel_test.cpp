@@ -238,8 +238,8 @@ TEST_F(UnicodeTreeTest, NodesShowTitlesInAnyScriptAsTheyAre) {
       "the three titles among the tree's nodes",
       [&] {
         texts = TreeTexts(Tree());
-        return std::ranges::count(texts, kGreek) == 1 && std::ranges::count(texts, kJapanese) == 1 &&
-               std::ranges::count(texts, kEmoji) == 1;
+        return std::ranges::count(texts, kGreek) == 1 &&
+               std::ranges::count(texts, kJapanese) == 1 && std::ranges::count(texts, kEmoji) == 1;
       },
       kDefaultTimeout, [&] {
         std::string text = "nodes:";

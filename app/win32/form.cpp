@@ -133,7 +133,8 @@ HWND CreateControl(HWND parent, const wchar_t* className, std::string_view text,
 
 HWND CreateControl(HWND parent, const wchar_t* className, std::string_view text, DWORD style,
                    const TPixelBounds& bounds, int id, HFONT font, DWORD exStyle) {
-  HWND control = ::CreateWindowExW(exStyle, className, Wide(text).c_str(), WS_CHILD | WS_VISIBLE | style,
+  HWND control = ::CreateWindowExW(exStyle, className, Wide(text).c_str(),
+                                   WS_CHILD | WS_VISIBLE | style,
                                    bounds.x, bounds.y, bounds.width, bounds.height, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    ::GetModuleHandleW(nullptr), nullptr);

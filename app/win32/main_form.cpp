@@ -209,8 +209,8 @@ LRESULT TVirtualDeskForm::OnNotify(NMHDR& header) {
     const auto id = static_cast<int>(header.idFrom);
     if (id >= kActionCommandBase && id < kActionCommandBase + static_cast<int>(actions.size())) {
       // Copied into the notification's own buffer, cut between characters.
-      const std::wstring hint = Wide(CutToUtf16Units(
-          actions[static_cast<std::size_t>(id - kActionCommandBase)]->Hint, std::size(info.szText) - 1));
+      const std::string& text = actions[static_cast<std::size_t>(id - kActionCommandBase)]->Hint;
+      const std::wstring hint = Wide(CutToUtf16Units(text, std::size(info.szText) - 1));
       hint.copy(info.szText, hint.size());
       info.szText[hint.size()] = L'\0';
       info.lpszText = info.szText;
