@@ -1,9 +1,10 @@
 # Windows build (mingw-w64): the Win32 glue library, the program, and the checks of what the
 # executables import and how they are linked. Included by the top-level CMakeLists when WIN32.
 
-# Windows 7 API level, ANSI ("A") functions: UNICODE stays undefined on purpose.
-add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX WIN32_LEAN_AND_MEAN)
-add_compile_options(-UUNICODE -U_UNICODE)
+# Windows 7 API level, wide ("W") functions: text is UTF-8 inside the program and UTF-16 at every
+# Win32 call (platform/win32/wide_text.h). With UNICODE an "A" structure or macro left in the code
+# does not compile; tools/check-pe --no-ansi finds "A" functions called by their full names.
+add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX WIN32_LEAN_AND_MEAN UNICODE _UNICODE)
 
 # Static C and C++ runtime: the executables import system DLLs only (checked by tools/check-pe).
 add_link_options(-static -static-libgcc -static-libstdc++)
@@ -32,6 +33,8 @@ file(GLOB program_resources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/app/win32/*.rc
 add_executable(MirelVirtualDesktop WIN32 ${CMAKE_SOURCE_DIR}/app/win32/WinMain.cpp
                ${program_resources})
 target_link_libraries(MirelVirtualDesktop PRIVATE mirel_win32)
+# wWinMain: the runtime's start-up reads the wide command line.
+target_link_options(MirelVirtualDesktop PRIVATE -municode)
 
 # The files the program reads from its own folder, copied beside the executable after each link:
 # the sleep timer dialog's picture and the help page. Listed as link dependencies so that a change
@@ -77,7 +80,8 @@ endfunction()
 # (COMMAND is bash, not a target, so CTest does not start it through Wine).
 if(MIREL_BUILD_TESTS)
   enable_testing()
-  set(pe_check_args ${CMAKE_BINARY_DIR} $<TARGET_FILE:MirelVirtualDesktop>)
+  set(pe_check_args --wide-only $<TARGET_FILE:MirelVirtualDesktop>
+      ${CMAKE_BINARY_DIR} $<TARGET_FILE:MirelVirtualDesktop>)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(pe_check_args --high-entropy-va ${pe_check_args})
   endif()

@@ -5,6 +5,7 @@
 // Standard windows (ProgramFixture): Alpha and Beta on desktop 1, Gamma on desktop 2, Delta on
 // desktop 3 (alone there), Far at x = 12000. Nothing is stored at start, so the hiding option is
 // on. The main window is opened through "Control panel" in the tray menu.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -223,6 +224,28 @@ TEST_F(WindowsTreeTest, CloseFromTheContextMenuEndsTheWindowsMessageLoop) {
     EXPECT_TRUE(IsWindow(Sample(title))) << title;
   }
   EXPECT_TRUE(program.Running());
+}
+
+class UnicodeTreeTest : public ControlPanelTest {
+ protected:
+  std::vector<std::string> SampleWindows() const override { return StandardAndUnicodeWindows(); }
+};
+
+TEST_F(UnicodeTreeTest, NodesShowTitlesInAnyScriptAsTheyAre) {
+  ShowMainWindow();
+  std::vector<std::string> texts;
+  EXPECT_TRUE(Eventually(
+      "the three titles among the tree's nodes",
+      [&] {
+        texts = TreeTexts(Tree());
+        return std::ranges::count(texts, kGreek) == 1 &&
+               std::ranges::count(texts, kJapanese) == 1 && std::ranges::count(texts, kEmoji) == 1;
+      },
+      kDefaultTimeout, [&] {
+        std::string text = "nodes:";
+        for (const std::string& node : texts) text += "\n    '" + node + "'";
+        return text;
+      }));
 }
 
 TEST_F(WindowsTreeTest, AGroupNodeSelectedAsksForAWindowItem) {

@@ -29,6 +29,7 @@
 #include "e2e/driver/wait.h"
 #include "e2e/driver/window_query.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/wide_text.h"
 
 namespace mirel::e2e {
 namespace {
@@ -159,34 +160,48 @@ class SessionEndWatch {
 
 // --- A copy of the program in a folder of its own, without the files beside the original -------
 
+// Paths are UTF-8 and go to the wide functions: the folder's name may be in any script.
 class LoneProgramCopy {
  public:
-  LoneProgramCopy() {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    folder_ = std::string(temp) + "mirel-lone-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(folder_.c_str(), nullptr);
+  explicit LoneProgramCopy(const std::string& folderName = "mirel-lone") {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    folder_ = win32::Utf8(temp) + folderName + "-" + std::to_string(GetCurrentProcessId());
+    MakeFolder(folder_);
     path_ = folder_ + "\\" + ProgramUnderTest::kExecutable;
-    if (!CopyFileA(BesideTestExecutable(ProgramUnderTest::kExecutable).c_str(), path_.c_str(),
-                   FALSE)) {
-      throw DriverError("cannot copy the program to " + path_);
-    }
+    CopyBeside(ProgramUnderTest::kExecutable);
   }
   LoneProgramCopy(const LoneProgramCopy&) = delete;
   LoneProgramCopy& operator=(const LoneProgramCopy&) = delete;
   ~LoneProgramCopy() {
     process_.Terminate();
-    for (const std::string& file : written_) DeleteFileA(file.c_str());
-    DeleteFileA(path_.c_str());
-    RemoveDirectoryA(folder_.c_str());
+    for (const std::string& file : written_) DeleteFileW(win32::Wide(file).c_str());
+    for (auto folder = folders_.rbegin(); folder != folders_.rend(); ++folder) {
+      RemoveDirectoryW(win32::Wide(*folder).c_str());
+    }
+  }
+
+  // Copies `relativePath` from beside the test executable to the same place beside the copy
+  // (removed with the copy).
+  void CopyBeside(const std::string& relativePath) {
+    const std::string target = folder_ + "\\" + relativePath;
+    for (std::size_t slash = relativePath.find('\\'); slash != std::string::npos;
+         slash = relativePath.find('\\', slash + 1)) {
+      MakeFolder(folder_ + "\\" + relativePath.substr(0, slash));
+    }
+    if (!CopyFileW(win32::Wide(BesideTestExecutable(relativePath)).c_str(),
+                   win32::Wide(target).c_str(), FALSE)) {
+      throw DriverError("cannot copy " + relativePath + " to " + target);
+    }
+    written_.push_back(target);
   }
 
   // Writes a file beside the copy (removed with the copy).
   void WriteBeside(const std::string& name, const std::string& content) {
     const std::string file = folder_ + "\\" + name;
-    const win32::UniqueKernelHandle handle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                                       nullptr));
+    const win32::UniqueKernelHandle handle(CreateFileW(win32::Wide(file).c_str(), GENERIC_WRITE, 0,
+                                                       nullptr, CREATE_ALWAYS,
+                                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     if (!handle || !::WriteFile(handle.get(), content.data(), static_cast<DWORD>(content.size()),
                                 &written, nullptr) ||
@@ -198,6 +213,15 @@ class LoneProgramCopy {
 
   const std::string& Folder() const { return folder_; }
   const Process& Running() const { return process_; }
+  // Waits until the four tray icons of the copy are shown (the original's have gone).
+  void AwaitTrayIcons() const {
+    Await("the copy's four tray icons", [&] {
+      for (int desktop = 1; desktop <= kTrayIconCount; ++desktop) {
+        if (!TrayIconShown(desktop)) return false;
+      }
+      return true;
+    });
+  }
 
   void Start() {
     process_ = Process::Start(path_, "");
@@ -212,8 +236,16 @@ class LoneProgramCopy {
   HWND Window(const char* className) const { return FindWindowOf(process_.Id(), className); }
 
  private:
+  void MakeFolder(const std::string& folder) {
+    if (!CreateDirectoryW(win32::Wide(folder).c_str(), nullptr)) {
+      throw DriverError("cannot create the folder " + folder);
+    }
+    folders_.push_back(folder);
+  }
+
   std::string folder_;
   std::string path_;
+  std::vector<std::string> folders_;
   std::vector<std::string> written_;
   Process process_;
 };
@@ -451,12 +483,7 @@ TEST_F(PowerHelpTest, WithoutThePictureTheErrorBoxComesFirstThenTheDialog) {
   // The icons of the ended program have gone before the copy's take their places.
   SweepDeadTrayIcons();
   copy.Start();
-  Await("the copy's four tray icons", [&] {
-    for (int desktop = 1; desktop <= kTrayIconCount; ++desktop) {
-      if (!TrayIconShown(desktop)) return false;
-    }
-    return true;
-  });
+  copy.AwaitTrayIcons();
 
   // No file: "Exit" was chosen under icon 1 a moment ago.
   ASSERT_NO_FATAL_FAILURE(ExpectPictureErrorThenDialog(copy, 2, "missing-picture-error-box"));
@@ -464,6 +491,48 @@ TEST_F(PowerHelpTest, WithoutThePictureTheErrorBoxComesFirstThenTheDialog) {
   copy.WriteBeside("vdlogo.dat", "not a bitmap");
   ASSERT_NO_FATAL_FAILURE(ExpectPictureErrorThenDialog(copy, 3, "invalid-picture-error-box"));
 
+  ChooseExit();
+  EXPECT_TRUE(copy.Running().WaitForExit(seconds(15)));
+}
+
+// A program folder named in Cyrillic letters: the program finds the picture and the help page
+// beside itself (its path is read and passed on as UTF-16).
+TEST_F(PowerHelpTest, FromAFolderNamedInCyrillicThePictureAndTheHelpPageAreFound) {
+  LoneProgramCopy copy("\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u044b");  // Программы
+  copy.CopyBeside("vdlogo.dat");
+  copy.CopyBeside("help\\products\\vd.htm");
+  OpenPagesAsSampleWindows();
+  ExitProgram();
+  SweepDeadTrayIcons();
+  copy.Start();
+  copy.AwaitTrayIcons();
+  const DWORD copyId = copy.Running().Id();
+
+  ChooseSleepTimer(2);
+  HWND dialog = nullptr;
+  ASSERT_TRUE(Eventually("the sleep timer dialog", [&] {
+    dialog = copy.Window(kSleepTimerClass);
+    return (dialog != nullptr && IsWindowVisible(dialog)) || FindMessageBox(copyId) != nullptr;
+  }));
+  ASSERT_EQ(FindMessageBox(copyId), nullptr) << MessageBoxText(FindMessageBox(copyId));
+  const HWND picture = PictureControl(dialog);
+  ASSERT_NE(picture, nullptr);
+  EXPECT_NE(Ask(picture, STM_GETIMAGE, IMAGE_BITMAP), 0) << "no bitmap from " << copy.Folder();
+  ClickControl(RequireChild(dialog, "Button", "Cancel"));
+  ASSERT_TRUE(Eventually("the dialog closed", [&] { return !IsWindowVisible(dialog); }));
+
+  ChooseHowToUse(3);
+  const std::string page = copy.Folder() + "\\help\\products\\vd.htm";
+  HWND opened = nullptr;
+  EXPECT_TRUE(Eventually("a window titled " + page, [&] {
+    opened = FindTopLevel([&](HWND window) { return SameText(WindowTitle(window), page); });
+    return opened != nullptr;
+  }));
+  if (opened != nullptr) {
+    const win32::UniqueKernelHandle viewer(
+        OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, WindowProcess(opened)));
+    if (viewer) TerminateProcess(viewer.get(), 0);
+  }
   ChooseExit();
   EXPECT_TRUE(copy.Running().WaitForExit(seconds(15)));
 }

@@ -269,6 +269,33 @@ TEST_F(CrashTest, KilledOnAnotherDesktopTheNextRunTakesItOver) {
   EXPECT_EQ(ReadString(kDesktopsKey, "Current"), "1");
 }
 
+// Titles in other scripts, made with the wide functions: the record holds them as they are shown,
+// and the next run after a kill recognises them by that title and gives them back.
+class UnicodeCrashTest : public ProgramFixture {
+ protected:
+  std::vector<std::string> SampleWindows() const override { return StandardAndUnicodeWindows(); }
+};
+
+TEST_F(UnicodeCrashTest, HiddenAppsHoldsTheTitlesAndAKilledRunsWindowsComeBack) {
+  const std::vector<std::string> titles = {kGreek, kJapanese, kEmoji};
+  SwitchWithTrayIcon(3);
+  ASSERT_TRUE(WindowsEventually(titles, {kDelta}));
+  const auto recorded = ReadStrings(kHiddenAppsKey);  // RegQueryValueExW, as UTF-8
+  for (const std::string& title : titles) {
+    const auto value = recorded.find(ValueNameOf(Sample(title)));
+    ASSERT_NE(value, recorded.end()) << "no HiddenApps value for " << title;
+    EXPECT_EQ(value->second, title);
+  }
+
+  KillProgram();
+  StartProgram();
+  SwitchWithTrayIcon(2);
+  SwitchWithTrayIcon(1);
+  ExitProgram();
+  EXPECT_TRUE(WindowsEventually({}, titles));
+  EXPECT_TRUE(ReadStrings(kHiddenAppsKey).empty());
+}
+
 // --- The main window ------------------------------------------------------------------------------
 
 using MainWindowTest = ProgramFixture;

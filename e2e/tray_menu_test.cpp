@@ -334,6 +334,28 @@ TEST_F(SwitchToTest, AWindowOfDesktop4SwitchesThereAndActivatesItLeavingTheTrayA
   SaveArtifact(after, "switch-to-tray-after");
 }
 
+// A window titled in Japanese, alone on desktop 4: its item is the last of the list (titles sort
+// by code point), which Up reaches from the first.
+class UnicodeSwitchToTest : public ProgramFixture {
+ protected:
+  std::vector<std::string> SampleWindows() const override {
+    return {WindowText("Gamma", W + 10, 10), WindowText(kJapanese, 3 * W + 100, 100),
+            WindowText("Alpha", 10, 10)};
+  }
+};
+
+TEST_F(UnicodeSwitchToTest, AWindowTitledInJapaneseSwitchesToItsDesktop) {
+  OpenMenuFromIcon(1);
+  std::vector<WORD> keys = KeysToOpenList(kDownsToSwitchTo);
+  keys.push_back(VK_UP);
+  keys.push_back(VK_RETURN);
+  PressInMenuUntilClosed(keys);
+
+  ASSERT_TRUE(WindowsEventuallyAt({{"Alpha", 10 - 3 * W}, {"Gamma", 10 - 2 * W}, {kJapanese, 100}}));
+  ASSERT_TRUE(SwitchCompleted(4));
+  EXPECT_TRUE(WindowsEventually({"Alpha", "Gamma"}, {kJapanese}));
+}
+
 // --- "Move here" ----------------------------------------------------------------------------------
 
 class MoveHereTest : public ProgramFixture {

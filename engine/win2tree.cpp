@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "engine/sticky.h"
+#include "platform/utf.h"
 
 namespace mirel {
 
@@ -237,30 +238,45 @@ void SortWindowTree(TWindowNode* node) {
 
 namespace {
 
+// Accelerators are characters: ASCII letters compare upper-cased, every other character as its
+// code point (a UTF-8 sequence is one character, never its first byte alone).
+char32_t AcceleratorKey(char32_t ch) { return ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch; }
+
 // The accelerator character of a caption: the one right after its first "&". A caption that ends
 // in "&" (a cut left it there) has its terminating zero there.
-bool CaptionAccelerator(const std::string& caption, unsigned char& accelerator) {
-  const std::size_t amp = caption.find('&');
-  if (amp == std::string::npos) return false;
-  accelerator = amp + 1 < caption.size() ? UpperAsciiByte(caption[amp + 1]) : 0;
+bool CaptionAccelerator(const std::string& caption, char32_t& accelerator) {
+  std::size_t next = caption.find('&');
+  if (next == std::string::npos) return false;
+  ++next;
+  accelerator = next < caption.size() ? AcceleratorKey(NextCodePoint(caption, next)) : 0;
   return true;
 }
 
 // Every character that IsAcceleratorFree would answer "not free" for, in one walk of the menu.
-std::bitset<256> TakenAccelerators(const TMenuItem& menu) {
-  std::bitset<256> taken;
-  for (const auto& item : menu.Items) {
-    unsigned char accelerator = 0;
-    if (!CaptionAccelerator(item->Caption, accelerator)) break;
-    taken.set(accelerator);
+class TakenAccelerators {
+ public:
+  explicit TakenAccelerators(const TMenuItem& menu) {
+    for (const auto& item : menu.Items) {
+      char32_t accelerator = 0;
+      if (!CaptionAccelerator(item->Caption, accelerator)) break;
+      if (accelerator < ascii_.size()) {
+        ascii_.set(accelerator);
+      } else {
+        other_.insert(accelerator);
+      }
+    }
   }
-  return taken;
-}
+  bool Has(char32_t key) const {
+    return key < ascii_.size() ? ascii_.test(key) : other_.contains(key);
+  }
 
-std::string CutShort(std::string text) {
-  if (text.size() > kShortStringMax) text.resize(kShortStringMax);
-  return text;
-}
+ private:
+  std::bitset<128> ascii_;
+  std::unordered_set<char32_t> other_;
+};
+
+// Windows counts a caption's length in UTF-16 units.
+std::string CutShort(std::string text) { return CutToUtf16Units(text, kShortStringMax); }
 
 bool IsListedAtTop(const TWindowNode& node) {
   if (node.Title.empty()) return false;
@@ -272,10 +288,10 @@ bool IsListedAtTop(const TWindowNode& node) {
 
 }  // namespace
 
-bool IsAcceleratorFree(char ch, const TMenuItem& menu) {
-  const unsigned char wanted = UpperAsciiByte(ch);
+bool IsAcceleratorFree(char32_t ch, const TMenuItem& menu) {
+  const char32_t wanted = AcceleratorKey(ch);
   for (const auto& item : menu.Items) {
-    unsigned char accelerator = 0;
+    char32_t accelerator = 0;
     if (!CaptionAccelerator(item->Caption, accelerator)) return true;
     if (accelerator == wanted) return false;
   }
@@ -283,12 +299,13 @@ bool IsAcceleratorFree(char ch, const TMenuItem& menu) {
 }
 
 std::string SetAccelerator(std::string_view text, const TMenuItem& menu) {
-  const std::bitset<256> taken = TakenAccelerators(menu);
-  for (std::size_t p = 0; p < text.size(); ++p) {
-    if (taken.test(UpperAsciiByte(text[p]))) continue;
+  const TakenAccelerators taken(menu);
+  for (std::size_t p = 0; p < text.size();) {
+    const std::size_t start = p;
+    if (taken.Has(AcceleratorKey(NextCodePoint(text, p)))) continue;
     std::string result;
     result.reserve(text.size() + 1);
-    result.append(text.substr(0, p)).append("&").append(text.substr(p));
+    result.append(text.substr(0, start)).append("&").append(text.substr(start));
     return CutShort(std::move(result));
   }
   return std::string(text);

@@ -19,6 +19,7 @@ namespace mirel {
 
 class TStickyWindows;
 
+// Lengths count characters as Windows does, in UTF-16 units (a character beyond U+FFFF takes two).
 // Title through a 255-character buffer: at most 254 characters; empty for a window without text or
 // one that no longer exists.
 inline constexpr int kTitleBufferChars = 255;
@@ -115,10 +116,10 @@ void FillMenuFromTree(IWindowSystem& ws, TWindowNode& root, TMenuItem& menuItem,
 void AddNodeMenuItem(const TWindowNode& node, TMenuItem& menu, const TMenuFill& fill);
 
 // `text` with "&" before its first character that is still free as an accelerator in `menu`, cut
-// to 255 characters; `text` unchanged when none is free.
+// to 255 UTF-16 units between characters; `text` unchanged when none is free.
 std::string SetAccelerator(std::string_view text, const TMenuItem& menu);
-// Walks `menu`'s items from the first up to the first caption without "&": the character is free
-// unless one of them has it (ASCII case ignored) right after its first "&".
-bool IsAcceleratorFree(char ch, const TMenuItem& menu);
+// Walks `menu`'s items from the first up to the first caption without "&": the character (a code
+// point) is free unless one of them has it (ASCII case ignored) right after its first "&".
+bool IsAcceleratorFree(char32_t ch, const TMenuItem& menu);
 
 }  // namespace mirel

@@ -1,7 +1,7 @@
 // The accelerator chooser over random menus: captions with and without "&", "&" at the end of a
 // caption, bytes above 127, separators, empty captions that end the walk, texts of any length.
 // SetAccelerator marks the first character of the text that IsAcceleratorFree calls free, keeps the
-// rest of the text, and never gives more than 255 characters.
+// rest of the text, and never gives more than 255 UTF-16 units.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include "engine/menu_model.h"
 #include "engine/win2tree.h"
 #include "fuzz/fuzz_support.h"
+#include "platform/utf.h"
 
 namespace mirel::fuzz {
 namespace {
@@ -32,9 +33,10 @@ std::string Caption(FuzzedDataProvider& input) {
 void CheckChoice(const std::string& text, const TMenuItem& menu) {
   const std::string result = SetAccelerator(text, menu);
   std::size_t first = text.size();
-  for (std::size_t p = 0; p < text.size(); ++p) {
-    if (IsAcceleratorFree(text[p], menu)) {
-      first = p;
+  for (std::size_t p = 0; p < text.size();) {
+    const std::size_t start = p;
+    if (IsAcceleratorFree(NextCodePoint(text, p), menu)) {
+      first = start;
       break;
     }
   }
@@ -42,10 +44,10 @@ void CheckChoice(const std::string& text, const TMenuItem& menu) {
     Require(result == text, "no free character leaves the text alone");
     return;
   }
-  std::string expected = text.substr(0, first) + "&" + text.substr(first);
-  if (expected.size() > kShortStringMax) expected.resize(kShortStringMax);
+  const std::string expected =
+      CutToUtf16Units(text.substr(0, first) + "&" + text.substr(first), kShortStringMax);
   Require(result == expected, "\"&\" goes before the first free character");
-  Require(result.size() <= kShortStringMax, "captions are short strings");
+  Require(Utf16Length(result) <= kShortStringMax, "captions are short strings");
 }
 
 }  // namespace
@@ -66,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   while (input.remaining_bytes() > 0) {
     TMenuItem& item = filled.Add();
     item.Caption = SetAccelerator(input.ConsumeRandomLengthString(32), filled);
-    fuzz::Require(item.Caption.size() <= kShortStringMax, "captions are short strings");
+    fuzz::Require(Utf16Length(item.Caption) <= kShortStringMax, "captions are short strings");
   }
   return 0;
 }

@@ -18,6 +18,7 @@
 #include "engine/win2tree.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/sim/sim_window_system.h"
+#include "platform/utf.h"
 
 namespace mirel::fuzz {
 namespace {
@@ -155,7 +156,7 @@ void CheckMenu(const TMenuItem& menu, const TWindowNode& root) {
     const TMenuItem* item = stack.back();
     stack.pop_back();
     for (const auto& child : item->Items) {
-      Require(child->Caption.size() <= kShortStringMax || child->Caption.find('&') ==
+      Require(Utf16Length(child->Caption) <= kShortStringMax || child->Caption.find('&') ==
                   std::string::npos, "captions with an accelerator are short strings");
       if (!child->IsSeparator() && child->Tag != kThisAppTag) {
         Require(FindWindowNode(&root, static_cast<Hwnd>(child->Tag)) != nullptr,

@@ -40,14 +40,15 @@ class IWindowSystem {
   virtual Rect VirtualScreen() = 0;
   // Every monitor (EnumDisplayMonitors, GetMonitorInfo), the primary one flagged.
   virtual std::vector<MonitorInfo> Monitors() = 0;
-  // GetWindowTextA / GetClassNameA into a buffer of bufferChars characters (terminating zero
-  // included): the result holds at most bufferChars - 1 bytes in the ANSI code page.
+  // GetWindowTextW / GetClassNameW into a buffer of bufferChars UTF-16 units (terminating zero
+  // included), converted to UTF-8: the text of at most bufferChars - 1 units, cut between
+  // characters (a surrogate pair is never split).
   virtual std::string GetWindowText(Hwnd window, int bufferChars) = 0;
   virtual std::string GetClassName(Hwnd window, int bufferChars) = 0;
   virtual bool GetWindowRect(Hwnd window, Rect& rect) = 0;
   virtual bool GetWindowPlacement(Hwnd window, Placement& placement) = 0;
-  virtual std::uintptr_t GetClassIcon(Hwnd window) = 0;  // GetClassLongA(GCL_HICON); 0 when none
-  virtual std::int32_t GetExStyle(Hwnd window) = 0;      // GetWindowLongA(GWL_EXSTYLE)
+  virtual std::uintptr_t GetClassIcon(Hwnd window) = 0;  // GetClassLongPtrW(GCLP_HICON); 0 when none
+  virtual std::int32_t GetExStyle(Hwnd window) = 0;      // GetWindowLongW(GWL_EXSTYLE)
   // False when the window answers nothing within timeoutMs (SendMessageTimeout WM_NULL with
   // SMTO_ABORTIFHUNG): its thread is hung or busy.
   virtual bool Responds(Hwnd window, unsigned timeoutMs) = 0;
@@ -72,7 +73,7 @@ class IWindowSystem {
   virtual bool SetWindowPos(Hwnd window, Hwnd insertAfter, int x, int y, int cx, int cy,
                             std::uint32_t flags) = 0;
   virtual bool MoveWindow(Hwnd window, int x, int y, int cx, int cy, bool repaint) = 0;
-  virtual bool SetExStyle(Hwnd window, std::int32_t exStyle) = 0;  // SetWindowLongA(GWL_EXSTYLE)
+  virtual bool SetExStyle(Hwnd window, std::int32_t exStyle) = 0;  // SetWindowLongW(GWL_EXSTYLE)
   // SetLayeredWindowAttributes(window, 0, alpha, LWA_ALPHA).
   virtual bool SetLayeredAlpha(Hwnd window, std::uint8_t alpha) = 0;
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/win2tree.h"
+#include "platform/utf.h"
 #include "settings/setting_values.h"
 
 namespace mirel {
@@ -58,7 +59,7 @@ std::optional<TStickyWindow> MakeStickyRule(TStickyKind kind, Hwnd window, std::
     case TStickyKind::skByClassName: {
       const std::string_view name = TrimBlanks(text);
       // A longer name than a class name can be is never read back from a window.
-      if (name.empty() || name.size() > kShortStringMax) return std::nullopt;
+      if (name.empty() || Utf16Length(name) > kShortStringMax) return std::nullopt;
       rule.WndClass = UpperAscii(name);
       return rule;
     }

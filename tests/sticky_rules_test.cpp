@@ -92,6 +92,12 @@ TEST(StickyRuleFromDialog, RulesThatCouldNeverMatchAreRefused) {
   EXPECT_FALSE(MakeStickyRule(TStickyKind::skByClassName, 0x1234, " \t\r\n"));
   EXPECT_FALSE(MakeStickyRule(TStickyKind::skByClassName, 0x1234, std::string(256, 'A')));
   EXPECT_TRUE(MakeStickyRule(TStickyKind::skByClassName, 0x1234, std::string(255, 'A')));
+  // A class name's 255 characters are UTF-16 units, whatever their UTF-8 length.
+  std::string cyrillic, rockets;
+  for (int i = 0; i < 255; ++i) cyrillic += "\u0416";
+  for (int i = 0; i < 128; ++i) rockets += "\U0001F680";
+  EXPECT_TRUE(MakeStickyRule(TStickyKind::skByClassName, 0x1234, cyrillic));
+  EXPECT_FALSE(MakeStickyRule(TStickyKind::skByClassName, 0x1234, rockets));
   EXPECT_FALSE(MakeStickyRule(TStickyKind::skByTitleParts, 0x1234, ""));
   EXPECT_FALSE(MakeStickyRule(TStickyKind::skByTitleParts, 0x1234, "  "));
   EXPECT_FALSE(MakeStickyRule(static_cast<TStickyKind>(9), 0x1234, "x"));

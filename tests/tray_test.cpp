@@ -186,7 +186,7 @@ class FakeTrayPlatform : public ITrayPlatform {
     const auto it = entries.find({icon.IconData().Wnd, icon.IconId()});
     return it == entries.end() ? nullptr : &it->second;
   }
-  std::string TipOf(const TTrayIcon& icon) const { return std::string(Entry(icon)->Tip.data()); }
+  std::string TipOf(const TTrayIcon& icon) const { return Entry(icon)->Tip; }
 
   FakeTimers timers;
   std::map<std::pair<Hwnd, std::uint32_t>, TTrayIconData> entries;
@@ -484,13 +484,15 @@ TEST_F(TrayIconTest, EntryCarriesCallbackFlagsAndTheHintCutTo127Characters) {
   hint[126] = 'y';
   icon->SetHint(hint);
   EXPECT_EQ(platform.TipOf(*icon), std::string(126, 'x') + "y");
-  EXPECT_EQ(platform.Entry(*icon)->Tip[127], '\0');
+  // Counted in UTF-16 units: a character beyond U+FFFF takes two and is never split.
+  icon->SetHint(std::string(125, 'x') + "\U0001F680\U0001F680");
+  EXPECT_EQ(platform.TipOf(*icon), std::string(125, 'x') + "\U0001F680");
 
   icon->SetShowHint(false);
-  EXPECT_EQ(platform.Entry(*icon)->Tip, (std::array<char, kTrayTipSize>{}));
+  EXPECT_EQ(platform.TipOf(*icon), "");
   icon->SetShowHint(true);
   icon->SetHint("");
-  EXPECT_EQ(platform.Entry(*icon)->Tip, (std::array<char, kTrayTipSize>{}));
+  EXPECT_EQ(platform.TipOf(*icon), "");
 
   icon->SetHint(std::string(300, 'z'));
   EXPECT_EQ(icon->Hint().size(), 255u);

@@ -11,6 +11,7 @@
 
 #include "engine/sticky.h"
 #include "platform/sim/sim_window_system.h"
+#include "platform/utf.h"
 
 using namespace mirel;
 
@@ -158,6 +159,25 @@ TEST_F(WindowTreeTest, NodesReadShortStringsOnceWhenMade) {
   EXPECT_EQ(node.Bounds, (Rect{1, 2, 3, 4}));
   EXPECT_TRUE(node.Listable);
   EXPECT_TRUE(node.Children.empty());
+}
+
+TEST_F(WindowTreeTest, TitlesAndClassNamesCountUtf16UnitsAsTheSystemDoes) {
+  std::string cyrillic, rockets;
+  for (int i = 0; i < 300; ++i) cyrillic += "\u0416";  // 300 characters, 600 bytes
+  for (int i = 0; i < 150; ++i) rockets += "\U0001F680";  // 300 units
+  const Hwnd w = ws.AddWindow(cyrillic, {1, 2, 3, 4});
+  ws.Window(w).className = rockets;
+  EXPECT_EQ(GetWindowTitle(ws, w), cyrillic.substr(0, 254 * 2));
+  EXPECT_EQ(GetWindowClass(ws, w), rockets.substr(0, 127 * 4));  // 255 units: no half pair
+  ws.Window(w).title = "x" + rockets;
+  EXPECT_EQ(GetWindowTitle(ws, w), "x" + rockets.substr(0, 126 * 4));
+}
+
+TEST(TitleOrder, Utf8TitlesSortByCodePoint) {
+  EXPECT_LT(CompareTitles("zebra", "\u00e9t\u00e9"), 0);
+  EXPECT_LT(CompareTitles("\u03a9mega", "\u65e5\u672c"), 0);
+  EXPECT_LT(CompareTitles("\uffef", "\U0001F680"), 0);  // beyond U+FFFF last, as code points are
+  EXPECT_EQ(CompareTitles("\u0416a", "\u0416A"), 0);
 }
 
 TEST_F(WindowTreeTest, HiddenOwnerGetsAnUnlistableNodeUnderTheRoot) {
@@ -423,6 +443,30 @@ TEST(Accelerators, WalkEndsAtFirstCaptionWithoutAmpersandAndIgnoresAsciiCase) {
   EXPECT_EQ(SetAccelerator("o k", menu), "o& k");  // a blank counts like any character
 }
 
+TEST(Accelerators, AreWholeCharactersAndOnlyAsciiLettersFoldCase) {
+  TMenuItem menu;
+  menu.Add("&\u0416uk");      // Ж: two bytes with the same first byte as ж and Ё
+  menu.Add("&\U0001F680 go");
+  EXPECT_FALSE(IsAcceleratorFree(U'\u0416', menu));
+  EXPECT_TRUE(IsAcceleratorFree(U'\u0436', menu));  // ж: no case folding beyond ASCII
+  EXPECT_TRUE(IsAcceleratorFree(U'\u0401', menu));
+  EXPECT_FALSE(IsAcceleratorFree(U'\U0001F680', menu));
+  // The "&" goes before the next whole character, never inside one.
+  EXPECT_EQ(SetAccelerator("\u0416\u0401", menu), "\u0416&\u0401");
+  EXPECT_EQ(SetAccelerator("\U0001F680\u65e5", menu), "\U0001F680&\u65e5");
+}
+
+TEST(Accelerators, CaptionsAreCutAt255Utf16UnitsBetweenCharacters) {
+  TMenuItem menu;
+  std::string greek;
+  for (int i = 0; i < 300; ++i) greek += "\u03a9";
+  EXPECT_EQ(SetAccelerator(greek, menu), "&" + greek.substr(0, 254 * 2));
+  std::string rockets;
+  for (int i = 0; i < 150; ++i) rockets += "\U0001F680";
+  // "&" and 127 pairs fill 255 units; the 128th pair would not fit whole.
+  EXPECT_EQ(SetAccelerator(rockets, menu), "&" + rockets.substr(0, 127 * 4));
+}
+
 TEST(Accelerators, CutLeavesATrailingAmpersandThatTakesNoCharacter) {
   TMenuItem menu;
   menu.Add("&a");
@@ -490,9 +534,10 @@ void Sort(TWindowNode& node) {
 }
 
 std::string SetAccelerator(const std::string& text, const TMenuItem& menu) {
-  for (std::size_t p = 0; p < text.size(); ++p) {
-    if (IsAcceleratorFree(text[p], menu)) {
-      return (text.substr(0, p) + "&" + text.substr(p)).substr(0, 255);
+  for (std::size_t p = 0; p < text.size();) {
+    const std::size_t start = p;
+    if (IsAcceleratorFree(NextCodePoint(text, p), menu)) {
+      return CutToUtf16Units(text.substr(0, start) + "&" + text.substr(start), 255);
     }
   }
   return text;
@@ -586,7 +631,9 @@ TEST(WindowTreeReference, BuildAndSortMatchTheDefinitionsOnRandomForests) {
 }
 
 TEST(WindowTreeReference, SetAcceleratorMatchesTheCharacterWalkOnRandomMenus) {
-  const std::string alphabet = "aAbBcC &-\xE9\xC9zZ";
+  const std::vector<std::string> alphabet = {"a", "A", "b", "B", "c", "C", " ", "&", "-", "z", "Z",
+                                              "\u00e9", "\u00c9", "\u0436", "\u0416", "\u65e5",
+                                              "\U0001F680", "\U0001F681"};
   std::mt19937 rng(7);
   std::uniform_int_distribution<std::size_t> letter(0, alphabet.size() - 1);
   std::uniform_int_distribution<int> length(0, 6);

@@ -2,15 +2,12 @@
 
 #include <algorithm>
 
+#include "platform/utf.h"
+
 namespace mirel {
 
-std::array<char, kTrayTipSize> MakeTrayTip(std::string_view hint, bool showHint) {
-  std::array<char, kTrayTipSize> tip{};
-  if (showHint) {
-    const std::size_t length = std::min(hint.size(), tip.size() - 1);
-    std::copy_n(hint.begin(), length, tip.begin());
-  }
-  return tip;
+std::string MakeTrayTip(std::string_view hint, bool showHint) {
+  return showHint ? CutToUtf16Units(hint, kTrayTipSize - 1) : std::string();
 }
 
 int ClampIconIndex(int index, int count) {

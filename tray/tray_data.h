@@ -1,16 +1,16 @@
 // Small rules of the tray icon, kept apart so they read as what they are.
 #pragma once
 
-#include <array>
+#include <string>
 #include <string_view>
 
 #include "tray/tray_platform.h"
 
 namespace mirel {
 
-// The entry's tip: the hint cut to 127 characters and zero-terminated; all zeros when the hint is
-// empty or hints are off.
-std::array<char, kTrayTipSize> MakeTrayTip(std::string_view hint, bool showHint);
+// The entry's tip: the hint cut to 127 UTF-16 units between characters (the tip's buffer keeps
+// one unit for its terminating zero); empty when hints are off.
+std::string MakeTrayTip(std::string_view hint, bool showHint);
 
 // An image index kept inside a list of `count` images: too high gives the last image, negative
 // gives the first, and an empty list gives 0.

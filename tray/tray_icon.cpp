@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/utf.h"
 #include "tray/tray_data.h"
 
 namespace mirel {
@@ -87,7 +88,7 @@ void TTrayIcon::SetIcon(IconHandle source) {
 }
 
 void TTrayIcon::SetHint(std::string_view hint) {
-  hint_ = hint.substr(0, kMaxHintLength);
+  hint_ = CutToUtf16Units(hint, kMaxHintLength);
   ModifyTrayEntry();
 }
 

@@ -128,7 +128,7 @@ class TTrayIcon {
   void SetIcon(IconHandle source);  // copies the image, then updates the entry
 
   const std::string& Hint() const { return hint_; }
-  void SetHint(std::string_view hint);  // at most 255 characters are kept; the tip shows 127
+  void SetHint(std::string_view hint);  // at most 255 UTF-16 units are kept; the tip shows 127
   bool ShowHint() const { return showHint_; }
   void SetShowHint(bool show);
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <utility>
 
 #include "platform/types.h"
@@ -61,8 +62,8 @@ inline constexpr int kVkShift = 0x10;
 inline constexpr int kVkControl = 0x11;
 inline constexpr int kVkMenu = 0x12;
 
-// The members of NOTIFYICONDATAA that the component sets; every other member is zero. The Win32
-// implementation passes them in the Windows 2000 layout (cbSize NOTIFYICONDATAA_V2_SIZE, 488 bytes
+// The members of NOTIFYICONDATAW that the component sets; every other member is zero. The Win32
+// implementation passes them in the Windows 2000 layout (cbSize NOTIFYICONDATAW_V2_SIZE, 936 bytes
 // on 32-bit Windows) with uVersion 0, so notifications come as wParam = Id, lParam = the mouse
 // message.
 struct TTrayIconData {
@@ -71,7 +72,7 @@ struct TTrayIconData {
   std::uint32_t Flags = kNifMessage | kNifIcon | kNifTip;
   std::uint32_t CallbackMessage = kTrayCallbackMessage;
   IconHandle Icon = 0;
-  std::array<char, kTrayTipSize> Tip{};
+  std::string Tip;  // UTF-8, at most kTrayTipSize - 1 UTF-16 units
 };
 
 class ITrayPlatform {

@@ -13,17 +13,20 @@
 #include "app/win32/main_form.h"
 #include "app/win32/sleep_timer_form.h"
 #include "app/win32/transparency_form.h"
+#include "platform/win32/wide_text.h"
 
 namespace {
 
 // DLLs load from the system folder only, before anything else loads one.
 void RestrictDllSearch() {
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+  HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
   auto setDirectories = reinterpret_cast<SetDefaultDllDirectoriesFn>(
       reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDefaultDllDirectories")));
   if (setDirectories != nullptr) setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
+
+using mirel::win32::Wide;
 
 int RunProgram(HINSTANCE instance) {
   using namespace mirel::win32;
@@ -50,7 +53,7 @@ int RunProgram(HINSTANCE instance) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   RestrictDllSearch();
   const HRESULT com = ::CoInitialize(nullptr);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES |
@@ -61,7 +64,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   try {
     result = RunProgram(instance);
   } catch (const std::exception& error) {
-    ::MessageBoxA(nullptr, error.what(), mirel::kAppTitle, MB_OK | MB_ICONSTOP);
+    ::MessageBoxW(nullptr, Wide(error.what()).c_str(), Wide(mirel::kAppTitle).c_str(),
+                  MB_OK | MB_ICONSTOP);
     result = 1;
   }
   if (SUCCEEDED(com)) ::CoUninitialize();

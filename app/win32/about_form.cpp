@@ -62,13 +62,13 @@ constexpr const char* kInformation =
 
 // "Times New Roman", bold italic, characters 19 design pixels high, Cyrillic character set.
 UniqueFont CreateTitleFont(UINT dpi) {
-  LOGFONTA font{};
+  LOGFONTW font{};
   font.lfHeight = -::MulDiv(19, static_cast<int>(dpi), kDesignDpi);
   font.lfWeight = FW_BOLD;
   font.lfItalic = TRUE;
   font.lfCharSet = RUSSIAN_CHARSET;
-  lstrcpynA(font.lfFaceName, "Times New Roman", LF_FACESIZE);
-  return UniqueFont(::CreateFontIndirectA(&font));
+  lstrcpynW(font.lfFaceName, L"Times New Roman", LF_FACESIZE);
+  return UniqueFont(::CreateFontIndirectW(&font));
 }
 
 }  // namespace
@@ -85,18 +85,18 @@ TAboutForm::TAboutForm(TApplication& app) : TForm(app) {
 
 void TAboutForm::CreateControls() {
   const HWND form = Handle();
-  const HWND image = CreateControl(form, "STATIC", "", SS_ICON, 16, 8, 32, 32, 0, nullptr);
+  const HWND image = CreateControl(form, L"STATIC", "", SS_ICON, 16, 8, 32, 32, 0, nullptr);
   // A shared icon from the resources: never destroyed, so the control may keep it.
-  const auto icon = static_cast<HICON>(::LoadImageA(
-      app_.Instance(), MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 32, 32, LR_SHARED));
-  ::SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+  const auto icon = static_cast<HICON>(::LoadImageW(
+      app_.Instance(), MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON, 32, 32, LR_SHARED));
+  ::SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
 
-  Label1_ = CreateControl(form, "STATIC", kAppTitle, SS_LEFT | SS_NOPREFIX, 72, 16, 280, 24, 0,
+  Label1_ = CreateControl(form, L"STATIC", kAppTitle, SS_LEFT | SS_NOPREFIX, 72, 16, 280, 24, 0,
                           titleFont_.get());
-  Memo1_ = CreateControl(form, WC_EDITA, kInformation,
+  Memo1_ = CreateControl(form, WC_EDITW, kInformation,
                          ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, 16,
                          48, 345, 161, 0, Font(), WS_EX_CLIENTEDGE);
-  Button1_ = CreateControl(form, WC_BUTTONA, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 288, 224, 75,
+  Button1_ = CreateControl(form, WC_BUTTONW, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 288, 224, 75,
                           25, IDOK, Font());
 }
 

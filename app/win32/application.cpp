@@ -2,6 +2,7 @@
 
 #include "app/app_names.h"
 #include "app/win32/resource.h"
+#include "platform/win32/wide_text.h"
 
 namespace mirel::win32 {
 
@@ -15,19 +16,20 @@ TApplication* Application() { return gApplication; }
 
 TApplication::TApplication(HINSTANCE instance) : instance_(instance), title_(kAppTitle) {
   gApplication = this;
-  icon_ = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 0,
+  icon_ = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON, 0,
                                           0, LR_DEFAULTSIZE | LR_SHARED));
-  WNDCLASSEXA wc{};
+  const std::wstring className = Wide(kApplicationWindowClass);
+  WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = &TApplication::WindowProc;
   wc.hInstance = instance;
   wc.hIcon = icon_;
-  wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-  wc.lpszClassName = kApplicationWindowClass;
-  ::RegisterClassExA(&wc);
+  wc.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+  wc.lpszClassName = className.c_str();
+  ::RegisterClassExW(&wc);
   // A real top-level window, so that it receives broadcasts such as "TaskbarCreated"; it stays
   // hidden and zero-sized.
-  window_.Reset(::CreateWindowExA(0, kApplicationWindowClass, title_.c_str(),
+  window_.Reset(::CreateWindowExW(0, className.c_str(), Wide(title_).c_str(),
                                   WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU |
                                       WS_MINIMIZEBOX,
                                   ::GetSystemMetrics(SM_CXSCREEN) / 2,
@@ -42,7 +44,7 @@ TApplication::~TApplication() {
 
 void TApplication::SetTitle(const std::string& title) {
   title_ = title;
-  ::SetWindowTextA(window_.get(), title_.c_str());
+  ::SetWindowTextW(window_.get(), Wide(title_).c_str());
 }
 
 LRESULT CALLBACK TApplication::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -52,9 +54,9 @@ LRESULT CALLBACK TApplication::WindowProc(HWND window, UINT message, WPARAM wPar
       return 0;
     case WM_SYSCOMMAND:
       // The monitor command goes to the system's default handling.
-      return ::DefWindowProcA(window, message, wParam, lParam);
+      return ::DefWindowProcW(window, message, wParam, lParam);
     default:
-      return ::DefWindowProcA(window, message, wParam, lParam);
+      return ::DefWindowProcW(window, message, wParam, lParam);
   }
 }
 
@@ -66,17 +68,17 @@ void TApplication::Dispatch(MSG& message) {
     return;
   }
   if (dialogWindow_ != nullptr && ::IsWindow(dialogWindow_) &&
-      ::IsDialogMessageA(dialogWindow_, &message)) {
+      ::IsDialogMessageW(dialogWindow_, &message)) {
     return;
   }
   ::TranslateMessage(&message);
-  ::DispatchMessageA(&message);
+  ::DispatchMessageW(&message);
 }
 
 void TApplication::Run() {
   MSG message;
   while (!terminating_) {
-    const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+    const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
     if (got == 0 || got == -1) {
       terminating_ = true;
       break;
@@ -87,7 +89,7 @@ void TApplication::Run() {
 
 bool TApplication::ProcessMessages() {
   MSG message;
-  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
       terminating_ = true;
       return false;
@@ -106,7 +108,7 @@ void TApplication::ShowException(const std::string& message) {
 int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
   HWND owner = ::GetActiveWindow();
   if (owner == nullptr) owner = window_.get();
-  return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags | MB_SETFOREGROUND);
+  return ::MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), flags | MB_SETFOREGROUND);
 }
 
 }  // namespace mirel::win32

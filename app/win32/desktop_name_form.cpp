@@ -4,6 +4,7 @@
 #include "app/desktop_name_layout.h"
 #include "app/win32/menu_popup.h"
 #include "app/win32/paint_scope.h"
+#include "platform/win32/wide_text.h"
 
 namespace mirel::win32 {
 
@@ -43,19 +44,19 @@ TfDesktopName::TfDesktopName(TApplication& app, HWND mainWindow)
   ::SetLayeredWindowAttributes(Handle(), kTransparentKey, 255, LWA_COLORKEY);
   caption_ = "fDesktopName";
 
-  LOGFONTA font{};
+  LOGFONTW font{};
   font.lfHeight = -Scaled(32);
   font.lfWeight = FW_BOLD;
   font.lfCharSet = RUSSIAN_CHARSET;
   // Smoothed edges would blend with the key colour and fringe the letters.
   font.lfQuality = NONANTIALIASED_QUALITY;
-  lstrcpynA(font.lfFaceName, "MS Sans Serif", LF_FACESIZE);
-  font_.Reset(::CreateFontIndirectA(&font));
+  lstrcpynW(font.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
+  font_.Reset(::CreateFontIndirectW(&font));
 }
 
 void TfDesktopName::SetCaption(const std::string& caption) {
   caption_ = caption;
-  ::SetWindowTextA(Handle(), caption_.c_str());
+  ::SetWindowTextW(Handle(), Wide(caption_).c_str());
   if (Visible()) ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -73,7 +74,8 @@ void TfDesktopName::FormShow() {
   {
     const WindowDc dc = GetWindowDc(Handle());
     const ScopedSelection select(dc.get(), font_.get());
-    ::GetTextExtentPoint32A(dc.get(), caption_.c_str(), static_cast<int>(caption_.size()), &text);
+    const std::wstring caption = Wide(caption_);
+    ::GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &text);
   }
   const TOverlayLayout layout = OverlayLayoutOn({text.cx, text.cy}, PrimaryWorkArea(),
                                                 {Scaled(kOverlayExtraWidth),
@@ -113,12 +115,13 @@ void TfDesktopName::Paint() {
   ::FillRect(dc, &client, key.get());
   const ScopedSelection select(dc, font_.get());
   ::SetBkMode(dc, TRANSPARENT);
-  const int length = static_cast<int>(caption_.size());
+  const std::wstring caption = Wide(caption_);
+  const int length = static_cast<int>(caption.size());
   ::SetTextColor(dc, ::GetSysColor(COLOR_INACTIVECAPTION));  // the shadow
   const int shadow = Scaled(2);
-  ::TextOutA(dc, TextLeft + shadow, TextTop + shadow, caption_.c_str(), length);
+  ::TextOutW(dc, TextLeft + shadow, TextTop + shadow, caption.c_str(), length);
   ::SetTextColor(dc, ::GetSysColor(COLOR_ACTIVECAPTION));
-  ::TextOutA(dc, TextLeft, TextTop, caption_.c_str(), length);
+  ::TextOutW(dc, TextLeft, TextTop, caption.c_str(), length);
 }
 
 LRESULT TfDesktopName::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

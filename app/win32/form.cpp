@@ -3,11 +3,13 @@
 #include <exception>
 #include <utility>
 
+#include "platform/win32/wide_text.h"
+
 namespace mirel::win32 {
 
 namespace {
 
-constexpr const char* kPanelClass = "TPanel";
+constexpr const wchar_t* kPanelClass = L"TPanel";
 
 // Container window: forwards what its children send to their parent up to the top-level form.
 LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -20,9 +22,9 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_DRAWITEM:
     case WM_HSCROLL:
     case WM_VSCROLL:
-      return ::SendMessageA(::GetAncestor(window, GA_ROOT), message, wParam, lParam);
+      return ::SendMessageW(::GetAncestor(window, GA_ROOT), message, wParam, lParam);
     default:
-      return ::DefWindowProcA(window, message, wParam, lParam);
+      return ::DefWindowProcW(window, message, wParam, lParam);
   }
 }
 
@@ -37,7 +39,7 @@ BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM param) {
 void AdjustFrame(RECT& frame, DWORD style, DWORD exStyle, UINT dpi) {
   using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
   static const auto adjustForDpi = reinterpret_cast<AdjustForDpiFn>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
+      ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
   if (adjustForDpi == nullptr || !adjustForDpi(&frame, style, FALSE, exStyle, dpi)) {
     ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
   }
@@ -45,14 +47,14 @@ void AdjustFrame(RECT& frame, DWORD style, DWORD exStyle, UINT dpi) {
 
 void RegisterPanelClass() {
   static const bool registered = [] {
-    WNDCLASSEXA wc{};
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &PanelProc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kPanelClass;
-    return ::RegisterClassExA(&wc) != 0;
+    return ::RegisterClassExW(&wc) != 0;
   }();
   (void)registered;
 }
@@ -82,12 +84,12 @@ struct FontSwap {
 
 BOOL CALLBACK SwapChildFont(HWND child, LPARAM param) {
   const auto* swap = reinterpret_cast<const FontSwap*>(param);
-  const auto font = reinterpret_cast<HFONT>(::SendMessageA(child, WM_GETFONT, 0, 0));
+  const auto font = reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0));
   const HFONT replacement = font == swap->oldFont ? swap->newFont
                             : font == swap->oldBold ? swap->newBold
                                                     : nullptr;
   if (replacement != nullptr) {
-    ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(replacement), TRUE);
+    ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(replacement), TRUE);
   }
   return TRUE;
 }
@@ -97,7 +99,7 @@ BOOL CALLBACK SwapChildFont(HWND child, LPARAM param) {
 UINT WindowDpi(HWND window) {
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
   static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+      ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
   if (getDpiForWindow != nullptr && window != nullptr) {
     const UINT dpi = getDpiForWindow(window);
     if (dpi != 0) return dpi;
@@ -112,16 +114,16 @@ int ScaleForDpi(HWND window, int design) {
 }
 
 UniqueFont CreateFormFont(bool bold, UINT dpi) {
-  LOGFONTA font{};
+  LOGFONTW font{};
   font.lfHeight = -::MulDiv(11, static_cast<int>(dpi), kDesignDpi);
   font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynA(font.lfFaceName, "MS Sans Serif", LF_FACESIZE);
-  return UniqueFont(::CreateFontIndirectA(&font));
+  lstrcpynW(font.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
+  return UniqueFont(::CreateFontIndirectW(&font));
 }
 
-HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, int x, int y,
-                   int width, int height, int id, HFONT font, DWORD exStyle) {
+HWND CreateControl(HWND parent, const wchar_t* className, std::string_view text, DWORD style,
+                   int x, int y, int width, int height, int id, HFONT font, DWORD exStyle) {
   const int dpi = static_cast<int>(WindowDpi(parent));
   const auto scale = [dpi](int design) { return ::MulDiv(design, dpi, kDesignDpi); };
   return CreateControl(parent, className, text, style,
@@ -129,14 +131,15 @@ HWND CreateControl(HWND parent, const char* className, const char* text, DWORD s
                        exStyle);
 }
 
-HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style,
+HWND CreateControl(HWND parent, const wchar_t* className, std::string_view text, DWORD style,
                    const TPixelBounds& bounds, int id, HFONT font, DWORD exStyle) {
-  HWND control = ::CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style,
+  HWND control = ::CreateWindowExW(exStyle, className, Wide(text).c_str(),
+                                   WS_CHILD | WS_VISIBLE | style,
                                    bounds.x, bounds.y, bounds.width, bounds.height, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   ::GetModuleHandleA(nullptr), nullptr);
+                                   ::GetModuleHandleW(nullptr), nullptr);
   if (control != nullptr && font != nullptr) {
-    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
   return control;
 }
@@ -157,22 +160,23 @@ void TForm::CreateForm(const TFormStyle& style, TPosition position) {
   position_ = position;
   owner_ = style.owner;
 
-  WNDCLASSEXA wc{};
+  const std::wstring className = Wide(style.className);
+  WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  if (!::GetClassInfoExA(app_.Instance(), style.className, &wc)) {
-    wc = WNDCLASSEXA{};
+  if (!::GetClassInfoExW(app_.Instance(), className.c_str(), &wc)) {
+    wc = WNDCLASSEXW{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &TForm::StaticWndProc;
     wc.hInstance = app_.Instance();
     wc.hIcon = app_.ProgramIcon();
-    wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    wc.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
     wc.hbrBackground = style.background;
-    wc.lpszClassName = style.className;
-    ::RegisterClassExA(&wc);
+    wc.lpszClassName = className.c_str();
+    ::RegisterClassExW(&wc);
   }
   // The window learns its monitor's DPI once it exists: it is made first and sized after.
-  HWND window = ::CreateWindowExA(style.exStyle | WS_EX_CONTROLPARENT, style.className,
-                                  style.caption.c_str(), style.style, 0, 0, style.clientWidth,
+  HWND window = ::CreateWindowExW(style.exStyle | WS_EX_CONTROLPARENT, className.c_str(),
+                                  Wide(style.caption).c_str(), style.style, 0, 0, style.clientWidth,
                                   style.clientHeight, style.owner, nullptr, app_.Instance(), this);
   window_.Reset(window);
   dpi_ = WindowDpi(window);
@@ -203,23 +207,23 @@ void TForm::DpiChanged(UINT dpi, const RECT& suggested) {
 LRESULT CALLBACK TForm::StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   TForm* form = nullptr;
   if (message == WM_NCCREATE) {
-    form = static_cast<TForm*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    form = static_cast<TForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
   } else {
-    form = reinterpret_cast<TForm*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    form = reinterpret_cast<TForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   }
-  if (form == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
+  if (form == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
-    ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     (void)form->window_.Release();
-    return ::DefWindowProcA(window, message, wParam, lParam);
+    return ::DefWindowProcW(window, message, wParam, lParam);
   }
   // No C++ exception may unwind through user32: report it here and go on.
   try {
     if (!form->window_) {
       // Messages sent during CreateWindowEx: answer them without the form's handlers, which
       // expect a finished window.
-      return ::DefWindowProcA(window, message, wParam, lParam);
+      return ::DefWindowProcW(window, message, wParam, lParam);
     }
     return form->BaseHandleMessage(message, wParam, lParam);
   } catch (const std::exception& error) {
@@ -310,7 +314,7 @@ int TForm::ShowModal() {
 
   MSG message;
   while (modalResult_ == mrNone) {
-    const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+    const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
     if (got == 0 || got == -1) {
       // The quit request belongs to the main event loop: hand it back.
       ::PostQuitMessage(static_cast<int>(message.wParam));

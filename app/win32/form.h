@@ -8,6 +8,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/win32/application.h"
@@ -23,7 +24,7 @@ inline constexpr int mrOk = IDOK;
 inline constexpr int mrCancel = IDCANCEL;
 
 struct TFormStyle {
-  const char* className = nullptr;
+  const char* className = nullptr;  // this and the caption UTF-8
   std::string caption;
   DWORD style = WS_POPUP | WS_CAPTION;
   DWORD exStyle = 0;
@@ -67,7 +68,7 @@ class TForm {
   // The form's message handler; the default passes everything to DefWindowProc.
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) {
-    return ::DefWindowProcA(window_.get(), message, wParam, lParam);
+    return ::DefWindowProcW(window_.get(), message, wParam, lParam);
   }
   // Called before every show, while the window is still hidden.
   virtual void FormShow() {}
@@ -110,9 +111,10 @@ struct TPixelBounds {
 
 // Creates a child control with the form's font. The first form takes design pixels and scales
 // them to the DPI of `parent`; the second takes pixels.
-HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, int x, int y,
-                   int width, int height, int id, HFONT font, DWORD exStyle = 0);
-HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style,
+// `text` is UTF-8.
+HWND CreateControl(HWND parent, const wchar_t* className, std::string_view text, DWORD style,
+                   int x, int y, int width, int height, int id, HFONT font, DWORD exStyle = 0);
+HWND CreateControl(HWND parent, const wchar_t* className, std::string_view text, DWORD style,
                    const TPixelBounds& bounds, int id, HFONT font, DWORD exStyle = 0);
 // A plain container that passes its children's notifications on to the form it belongs to; design
 // pixels or pixels as for CreateControl.

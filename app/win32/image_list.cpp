@@ -18,7 +18,7 @@ TImageList::~TImageList() {
 
 int TImageList::AddResourceIcon(HINSTANCE instance, int id) {
   UniqueIcon icon(static_cast<HICON>(
-      ::LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, width_, height_, LR_DEFAULTCOLOR)));
+      ::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, width_, height_, LR_DEFAULTCOLOR)));
   return icon ? ::ImageList_AddIcon(list_, icon.get()) : -1;
 }
 

@@ -9,6 +9,7 @@
 #include "app/win32/sleep_timer_form.h"
 #include "app/win32/transparency_form.h"
 #include "app/win32/resource.h"
+#include "platform/win32/wide_text.h"
 
 namespace mirel::win32 {
 
@@ -146,12 +147,12 @@ void TVirtualDeskForm::CreateActions() {
 }
 
 void TVirtualDeskForm::CreateToolBar() {
-  ActionToolBar1_ = CreateControl(Handle(), TOOLBARCLASSNAMEA, "",
+  ActionToolBar1_ = CreateControl(Handle(), TOOLBARCLASSNAMEW, "",
                                   TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE |
                                       CCS_NOPARENTALIGN | WS_CLIPSIBLINGS,
                                   0, 0, kClientWidth, kToolBarHeight, 0, Font());
-  ::SendMessageA(ActionToolBar1_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  ::SendMessageA(ActionToolBar1_, TB_SETIMAGELIST, 0,
+  ::SendMessageW(ActionToolBar1_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  ::SendMessageW(ActionToolBar1_, TB_SETIMAGELIST, 0,
                  reinterpret_cast<LPARAM>(IconImageList_.Handle()));
   // The toolbar items: captions are not drawn, the actions' hints are the tooltips.
   const char* items[] = {"&Desktop 1", "D&esktop 2", "De&sktop 3", "Des&ktop 4", nullptr,
@@ -177,14 +178,14 @@ void TVirtualDeskForm::CreateToolBar() {
     }
     buttons.push_back(button);
   }
-  ::SendMessageA(ActionToolBar1_, TB_ADDBUTTONSA, buttons.size(),
+  ::SendMessageW(ActionToolBar1_, TB_ADDBUTTONSW, buttons.size(),
                  reinterpret_cast<LPARAM>(buttons.data()));
 }
 
 void TVirtualDeskForm::SyncToolBar() {
   const auto& actions = ActionManager1_.Actions();
   for (std::size_t i = 0; i < actions.size(); ++i) {
-    ::SendMessageA(ActionToolBar1_, TB_CHECKBUTTON, kActionCommandBase + static_cast<int>(i),
+    ::SendMessageW(ActionToolBar1_, TB_CHECKBUTTON, kActionCommandBase + static_cast<int>(i),
                    MAKELPARAM(actions[i]->Checked ? TRUE : FALSE, 0));
   }
 }
@@ -204,14 +205,18 @@ LRESULT TVirtualDeskForm::OnNotify(NMHDR& header) {
     PageControlChange();
     return 0;
   }
-  if (header.code == TTN_GETDISPINFOA) {
+  if (header.code == TTN_GETDISPINFOW) {
     // Tooltips of the toolbar: the action's hint.
-    auto& info = reinterpret_cast<NMTTDISPINFOA&>(header);
+    auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
     const auto& actions = ActionManager1_.Actions();
     const auto id = static_cast<int>(header.idFrom);
     if (id >= kActionCommandBase && id < kActionCommandBase + static_cast<int>(actions.size())) {
-      info.lpszText = const_cast<char*>(
-          actions[static_cast<std::size_t>(id - kActionCommandBase)]->Hint.c_str());
+      // Copied into the notification's own buffer, cut between characters.
+      const std::string& text = actions[static_cast<std::size_t>(id - kActionCommandBase)]->Hint;
+      const std::wstring hint = Wide(CutToUtf16Units(text, std::size(info.szText) - 1));
+      hint.copy(info.szText, hint.size());
+      info.szText[hint.size()] = L'\0';
+      info.lpszText = info.szText;
     }
     return 0;
   }
@@ -237,7 +242,7 @@ LRESULT TVirtualDeskForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
     case WM_HOTKEY:
       // Sent (not posted) while a switch waits on another window: take it after that switch.
       if (::InSendMessage()) {
-        ::PostMessageA(Handle(), message, wParam, lParam);
+        ::PostMessageW(Handle(), message, wParam, lParam);
         return 0;
       }
       WMHotKey(wParam);
@@ -330,7 +335,7 @@ void TVirtualDeskForm::UpdateTrayIcons(int desktop) {
 }
 
 void TVirtualDeskForm::HideAppsCBClick() {
-  engine_.HideAppsCBClick(::SendMessageA(HideAppsCB_, BM_GETCHECK, 0, 0) == BST_CHECKED);
+  engine_.HideAppsCBClick(::SendMessageW(HideAppsCB_, BM_GETCHECK, 0, 0) == BST_CHECKED);
 }
 
 void TVirtualDeskForm::WMHotKey(WPARAM id) {

@@ -5,6 +5,7 @@
 
 #include "app/win32/main_form.h"
 #include "app/win32/resource.h"
+#include "platform/win32/wide_text.h"
 
 namespace mirel::win32 {
 
@@ -36,18 +37,18 @@ HWND TVirtualDeskForm::CreatePageHeader(int page, int picture, const char* capti
   HWND header = CreatePanel(pages_[static_cast<std::size_t>(page)],
                             TPixelBounds{0, 0, area.right, headerHeight});
   const int image = HeaderImages_.AddResourceIcon(app_.Instance(), picture);
-  HWND pictureBox = CreateControl(header, "STATIC", "", SS_ICON | SS_REALSIZEIMAGE, 8, 8, 32, 32,
+  HWND pictureBox = CreateControl(header, L"STATIC", "", SS_ICON | SS_REALSIZEIMAGE, 8, 8, 32, 32,
                                   0, nullptr);
   if (image >= 0) {
-    ::SendMessageA(pictureBox, STM_SETICON,
+    ::SendMessageW(pictureBox, STM_SETICON,
                    reinterpret_cast<WPARAM>(HeaderImages_.IconAt(image)), 0);
   }
-  HWND label = CreateControl(header, "STATIC", caption, SS_LEFT,
+  HWND label = CreateControl(header, L"STATIC", caption, SS_LEFT,
                              TPixelBounds{Scaled(56), Scaled(16), area.right - Scaled(64),
                                           Scaled(16)},
                              0, BoldFont());
   AddHighlightLabel(label);
-  CreateControl(header, "STATIC", "", SS_ETCHEDHORZ,
+  CreateControl(header, L"STATIC", "", SS_ETCHEDHORZ,
                 TPixelBounds{0, headerHeight - Scaled(2), area.right, Scaled(2)}, 0, nullptr);
   return header;
 }
@@ -59,19 +60,20 @@ void TVirtualDeskForm::CreatePages() {
   ::GetClientRect(Handle(), &client);
   const int toolBarHeight = Scaled(kToolBarHeight);
   const int headerHeight = Scaled(kHeaderHeight);
-  PageControl_ = CreateControl(Handle(), WC_TABCONTROLA, "", WS_CLIPSIBLINGS | WS_TABSTOP,
+  PageControl_ = CreateControl(Handle(), WC_TABCONTROLW, "", WS_CLIPSIBLINGS | WS_TABSTOP,
                                TPixelBounds{0, toolBarHeight, client.right,
                                             client.bottom - toolBarHeight},
                                0, Font());
   for (int i = 0; i < 4; ++i) {
-    TCITEMA item{};
+    std::wstring caption = Wide(kPages[i].caption);
+    TCITEMW item{};
     item.mask = TCIF_TEXT;
-    item.pszText = const_cast<char*>(kPages[i].caption);
-    ::SendMessageA(PageControl_, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+    item.pszText = caption.data();
+    ::SendMessageW(PageControl_, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
   }
   // Pages are panels laid over the tab control's display area, above it in Z order.
   RECT display{0, 0, client.right, client.bottom - toolBarHeight};
-  ::SendMessageA(PageControl_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+  ::SendMessageW(PageControl_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
   const int width = display.right - display.left;
   const int height = display.bottom - display.top;
   for (int i = 0; i < 4; ++i) {
@@ -87,22 +89,22 @@ void TVirtualDeskForm::CreatePages() {
   const int bodyHeight = height - headerHeight;
 
   // "Windows Tree"
-  ProgramsTreeView_ = CreateControl(pages_[0], WC_TREEVIEWA, "",
+  ProgramsTreeView_ = CreateControl(pages_[0], WC_TREEVIEWW, "",
                                     TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
                                         TVS_SHOWSELALWAYS | WS_TABSTOP,
                                     TPixelBounds{0, headerHeight, width, bodyHeight}, 0, Font(),
                                     WS_EX_CLIENTEDGE);
-  ::SendMessageA(ProgramsTreeView_, TVM_SETINDENT, 19, 0);
+  ::SendMessageW(ProgramsTreeView_, TVM_SETINDENT, 19, 0);
   SetUpWindowsTree();
 
   // "Visual Manager": the miniature of the desktops.
   CreateDesktopsPaintBox(pages_[1], 0, headerHeight, width, bodyHeight);
 
   // "Options"
-  AutoStartBox_ = CreateControl(pages_[2], "BUTTON", "Start Mirel Virtual Desktop with windows",
+  AutoStartBox_ = CreateControl(pages_[2], L"BUTTON", "Start Mirel Virtual Desktop with windows",
                                 BS_AUTOCHECKBOX | WS_TABSTOP, 16, kHeaderHeight + 16, 300, 17, 0,
                                 Font());
-  HideAppsCB_ = CreateControl(pages_[2], "BUTTON", "Hide other apps from taskbar",
+  HideAppsCB_ = CreateControl(pages_[2], L"BUTTON", "Hide other apps from taskbar",
                               BS_AUTOCHECKBOX | WS_TABSTOP, 16, kHeaderHeight + 40, 300, 17, 0,
                               Font());
 
@@ -113,20 +115,20 @@ void TVirtualDeskForm::CreatePages() {
     const int column = slot / 4;
     const int y = kRows[slot % 4];
     const std::string label = "Deskop " + std::to_string(slot + 1);
-    CreateControl(hotKeysPanel, "STATIC", label.c_str(), SS_LEFT, column ? 248 : 16, y + 2, 52, 13,
+    CreateControl(hotKeysPanel, L"STATIC", label.c_str(), SS_LEFT, column ? 248 : 16, y + 2, 52, 13,
                   0, Font());
     HotkeysDesktop_[static_cast<std::size_t>(slot)] =
-        CreateControl(hotKeysPanel, HOTKEY_CLASSA, "", WS_TABSTOP, column ? 302 : 70, y, 139, 19,
+        CreateControl(hotKeysPanel, HOTKEY_CLASSW, "", WS_TABSTOP, column ? 302 : 70, y, 139, 19,
                       0, Font(), WS_EX_CLIENTEDGE);
   }
 }
 
 int TVirtualDeskForm::ActivePage() const {
-  return static_cast<int>(::SendMessageA(PageControl_, TCM_GETCURSEL, 0, 0));
+  return static_cast<int>(::SendMessageW(PageControl_, TCM_GETCURSEL, 0, 0));
 }
 
 void TVirtualDeskForm::SelectPage(int page) {
-  ::SendMessageA(PageControl_, TCM_SETCURSEL, page, 0);
+  ::SendMessageW(PageControl_, TCM_SETCURSEL, page, 0);
   for (int i = 0; i < 4; ++i) {
     ::ShowWindow(pages_[static_cast<std::size_t>(i)], i == page ? SW_SHOW : SW_HIDE);
   }

@@ -12,6 +12,7 @@
 #include "app/win32/program_files.h"
 #include "app/win32/sleep_timer_form.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/wide_text.h"
 
 namespace mirel::win32 {
 
@@ -32,7 +33,7 @@ void EnableShutdownPrivilege() {
   TOKEN_PRIVILEGES privileges{};
   privileges.PrivilegeCount = 1;
   privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-  if (!::LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid)) return;
+  if (!::LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid)) return;
   ::AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
 }
 
@@ -41,14 +42,14 @@ void EnableShutdownPrivilege() {
 void TVirtualDeskForm::MonitorOffActionExecute() {
   // To the application's hidden window, not broadcast; its default handling of SC_MONITORPOWER
   // passes the request on to the system. lParam 0 as the command has always sent.
-  ::SendMessageA(app_.Handle(), WM_SYSCOMMAND, SC_MONITORPOWER, 0);
+  ::SendMessageW(app_.Handle(), WM_SYSCOMMAND, SC_MONITORPOWER, 0);
 }
 
 void TVirtualDeskForm::HowtouseActionExecute() {
   const std::string page = HelpPagePath(ProgramFolder());
   // The page opens in whatever the system associates with it; the result is not examined, so a
   // missing page brings no message from this program.
-  (void)::ShellExecuteA(Handle(), nullptr, page.c_str(), "", "", SW_SHOW);
+  (void)::ShellExecuteW(Handle(), nullptr, Wide(page).c_str(), L"", L"", SW_SHOW);
 }
 
 void TVirtualDeskForm::AboutActionExecute() {

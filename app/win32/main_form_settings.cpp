@@ -14,10 +14,10 @@ void TVirtualDeskForm::LoadSettings() {
   for (const std::string& error : mirel::LoadSettings(registry_, shell_, settings)) {
     app_.ShowException(error);
   }
-  ::SendMessageA(AutoStartBox_, BM_SETCHECK, settings.AutoStart ? BST_CHECKED : BST_UNCHECKED, 0);
-  ::SendMessageA(HideAppsCB_, BM_SETCHECK, settings.HideApps ? BST_CHECKED : BST_UNCHECKED, 0);
+  ::SendMessageW(AutoStartBox_, BM_SETCHECK, settings.AutoStart ? BST_CHECKED : BST_UNCHECKED, 0);
+  ::SendMessageW(HideAppsCB_, BM_SETCHECK, settings.HideApps ? BST_CHECKED : BST_UNCHECKED, 0);
   for (std::size_t slot = 0; slot < HotkeysDesktop_.size(); ++slot) {
-    ::SendMessageA(HotkeysDesktop_[slot], HKM_SETHOTKEY,
+    ::SendMessageW(HotkeysDesktop_[slot], HKM_SETHOTKEY,
                    HotKeyWordFromShortCut(settings.HotKeys[slot]), 0);
   }
   DeskCFG.HideApps = settings.HideApps;
@@ -26,11 +26,11 @@ void TVirtualDeskForm::LoadSettings() {
 
 void TVirtualDeskForm::SaveSettings() {
   TSettings settings;
-  settings.AutoStart = ::SendMessageA(AutoStartBox_, BM_GETCHECK, 0, 0) == BST_CHECKED;
-  settings.HideApps = ::SendMessageA(HideAppsCB_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  settings.AutoStart = ::SendMessageW(AutoStartBox_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  settings.HideApps = ::SendMessageW(HideAppsCB_, BM_GETCHECK, 0, 0) == BST_CHECKED;
   for (std::size_t slot = 0; slot < HotkeysDesktop_.size(); ++slot) {
     settings.HotKeys[slot] = ShortCutFromHotKeyWord(
-        static_cast<std::uint16_t>(::SendMessageA(HotkeysDesktop_[slot], HKM_GETHOTKEY, 0, 0)));
+        static_cast<std::uint16_t>(::SendMessageW(HotkeysDesktop_[slot], HKM_GETHOTKEY, 0, 0)));
   }
   if (const auto error = mirel::SaveSettings(registry_, shell_, settings)) {
     app_.ShowException(*error);
@@ -42,7 +42,7 @@ void TVirtualDeskForm::RegisterHotKeys() {
   THotKeys hotKeys{};
   for (std::size_t slot = 0; slot < HotkeysDesktop_.size(); ++slot) {
     hotKeys[slot] = ShortCutFromHotKeyWord(
-        static_cast<std::uint16_t>(::SendMessageA(HotkeysDesktop_[slot], HKM_GETHOTKEY, 0, 0)));
+        static_cast<std::uint16_t>(::SendMessageW(HotkeysDesktop_[slot], HKM_GETHOTKEY, 0, 0)));
   }
   mirel::RegisterHotKeys(ws_, MainWindow(), hotKeys);
 }

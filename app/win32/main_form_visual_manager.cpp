@@ -3,6 +3,7 @@
 #include "platform/win32/windows_api.h"
 
 #include "app/win32/main_form.h"
+#include "platform/win32/wide_text.h"
 
 namespace mirel::win32 {
 
@@ -53,16 +54,17 @@ void DrawWindows(HDC dc, const TVisualPicture& picture) {
     }
     // The title is cut off at the rectangle's edge.
     const RECT clip = ToRect(b);
-    ::ExtTextOutA(dc, b.left + 2, b.top, ETO_CLIPPED, &clip, window.Title.c_str(),
-                  static_cast<UINT>(window.Title.size()), nullptr);
+    const std::wstring title = Wide(window.Title);
+    ::ExtTextOutW(dc, b.left + 2, b.top, ETO_CLIPPED, &clip, title.c_str(),
+                  static_cast<UINT>(title.size()), nullptr);
   }
 }
 
 void DrawCellNumbers(HDC dc, const TVisualPicture& picture) {
   ::SetTextColor(dc, ToColorRef(picture.CellNumberColor));
   for (const TCellNumber& number : picture.CellNumbers) {
-    ::TextOutA(dc, number.At.x, number.At.y, number.Text.c_str(),
-               static_cast<int>(number.Text.size()));
+    const std::wstring text = Wide(number.Text);
+    ::TextOutW(dc, number.At.x, number.At.y, text.c_str(), static_cast<int>(text.size()));
   }
 }
 
@@ -91,11 +93,11 @@ void TVirtualDeskForm::PaintDesktops(HDC target) {
   const HDC dc = DesktopsBitmap_.Prepare(target, client.cx + 1, client.cy + 1);
   if (dc == nullptr) return;
   if (!SmallFonts_) {
-    LOGFONTA font{};
+    LOGFONTW font{};
     font.lfHeight = -::MulDiv(kSmallFontsPoints, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
     font.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(font.lfFaceName, "Small Fonts", LF_FACESIZE);
-    SmallFonts_.Reset(::CreateFontIndirectA(&font));
+    lstrcpynW(font.lfFaceName, L"Small Fonts", LF_FACESIZE);
+    SmallFonts_.Reset(::CreateFontIndirectW(&font));
   }
 
   FillSolid(dc, {0, 0, client.cx, client.cy}, picture.BackgroundColor);

@@ -11,6 +11,7 @@
 #include "app/win32/resource.h"
 #include "app/win32/transparency_form.h"
 #include "app/windows_tree.h"
+#include "platform/win32/wide_text.h"
 
 namespace mirel::win32 {
 
@@ -21,17 +22,18 @@ constexpr int kClassIconSize = 32;
 constexpr int kNodeImageSize = 16;
 
 HTREEITEM InsertNode(HWND tree, HTREEITEM parent, const std::string& text, int image, Hwnd window) {
-  TVINSERTSTRUCTA insert{};
+  std::wstring wide = Wide(text);
+  TVINSERTSTRUCTW insert{};
   insert.hParent = parent;
   insert.hInsertAfter = TVI_LAST;
   insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
-  insert.item.pszText = const_cast<char*>(text.c_str());
+  insert.item.pszText = wide.data();
   insert.item.iImage = image;
   insert.item.iSelectedImage = image;
   // A node carries a window exactly when it is a window node; a window handle is never 0.
   insert.item.lParam = static_cast<LPARAM>(window);
   return reinterpret_cast<HTREEITEM>(
-      ::SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+      ::SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
 // The class icon drawn at its full 32 x 32 and shrunk to a 16 x 16 bitmap on the tree's
@@ -63,7 +65,7 @@ UniqueBitmap ShrunkClassIcon(HICON icon) {
 void TVirtualDeskForm::SetUpWindowsTree() {
   ProgramsImageList_.AddResourceIcon(app_.Instance(), IDI_GROUP_NODE);
   ProgramsImageList_.AddResourceIcon(app_.Instance(), IDI_NO_ICON_WINDOW);
-  ::SendMessageA(ProgramsTreeView_, TVM_SETIMAGELIST, TVSIL_NORMAL,
+  ::SendMessageW(ProgramsTreeView_, TVM_SETIMAGELIST, TVSIL_NORMAL,
                  reinterpret_cast<LPARAM>(ProgramsImageList_.Handle()));
   ::SetWindowSubclass(ProgramsTreeView_, &TVirtualDeskForm::ProgramsTreeViewProc, kTreeSubclassId,
                       reinterpret_cast<DWORD_PTR>(this));
@@ -108,11 +110,11 @@ void TVirtualDeskForm::WindowPopupShow(LPARAM position) {
     at = {0, 0};
     RECT item{};
     const auto selected = reinterpret_cast<HTREEITEM>(
-        ::SendMessageA(ProgramsTreeView_, TVM_GETNEXTITEM, TVGN_CARET, 0));
+        ::SendMessageW(ProgramsTreeView_, TVM_GETNEXTITEM, TVGN_CARET, 0));
     if (selected != nullptr) {
       // TVM_GETITEMRECT takes the item's handle in the rectangle it fills.
       std::memcpy(&item, &selected, sizeof selected);
-      if (::SendMessageA(ProgramsTreeView_, TVM_GETITEMRECT, TRUE,
+      if (::SendMessageW(ProgramsTreeView_, TVM_GETITEMRECT, TRUE,
                          reinterpret_cast<LPARAM>(&item))) {
         at = {item.left, item.bottom};
       }
@@ -124,8 +126,8 @@ void TVirtualDeskForm::WindowPopupShow(LPARAM position) {
 
 void TVirtualDeskForm::RefreshWindowsTree() {
   const HWND tree = ProgramsTreeView_;
-  ::SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
-  ::SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  ::SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
+  ::SendMessageW(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
   while (ProgramsImageList_.Count() > kFixedTreeImages) {
     ProgramsImageList_.Delete(ProgramsImageList_.Count() - 1);
   }
@@ -148,18 +150,18 @@ void TVirtualDeskForm::RefreshWindowsTree() {
     }
   }
 
-  ::SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
+  ::SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
   ::InvalidateRect(tree, nullptr, TRUE);
 }
 
 Hwnd TVirtualDeskForm::SelectedWindow() const {
   const auto selected = reinterpret_cast<HTREEITEM>(
-      ::SendMessageA(ProgramsTreeView_, TVM_GETNEXTITEM, TVGN_CARET, 0));
+      ::SendMessageW(ProgramsTreeView_, TVM_GETNEXTITEM, TVGN_CARET, 0));
   if (selected == nullptr) return 0;
-  TVITEMA item{};
+  TVITEMW item{};
   item.mask = TVIF_PARAM | TVIF_HANDLE;
   item.hItem = selected;
-  if (!::SendMessageA(ProgramsTreeView_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) {
+  if (!::SendMessageW(ProgramsTreeView_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) {
     return 0;
   }
   return static_cast<Hwnd>(item.lParam);
@@ -167,7 +169,7 @@ Hwnd TVirtualDeskForm::SelectedWindow() const {
 
 bool TVirtualDeskForm::CheckWindowSelected() {
   const bool anySelected =
-      ::SendMessageA(ProgramsTreeView_, TVM_GETNEXTITEM, TVGN_CARET, 0) != 0;
+      ::SendMessageW(ProgramsTreeView_, TVM_GETNEXTITEM, TVGN_CARET, 0) != 0;
   const char* message = SelectionMessage(anySelected, SelectedWindow());
   if (message == nullptr) return true;
   app_.MessageBox(message, kErrorCaption, MB_OK | MB_ICONINFORMATION);

@@ -1,5 +1,7 @@
 #include "app/win32/menu_popup.h"
 
+#include "platform/win32/wide_text.h"
+
 namespace mirel::win32 {
 
 namespace {
@@ -38,13 +40,14 @@ UniqueMenu TMenuPopup::Build(const TMenuItem& parent) {
   for (const auto& child : parent.Items) {
     const TMenuItem& item = *child;
     if (item.IsSeparator()) {
-      ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+      ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
       continue;
     }
-    MENUITEMINFOA info{};
+    std::wstring caption = Wide(item.Caption);
+    MENUITEMINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = MIIM_STRING | MIIM_STATE | MIIM_ID;
-    info.dwTypeData = const_cast<char*>(item.Caption.c_str());
+    info.dwTypeData = caption.data();
     info.fState = (item.Enabled ? MFS_ENABLED : MFS_DISABLED) | (item.Checked ? MFS_CHECKED : 0);
     commands_.push_back(&item);
     info.wID = static_cast<UINT>(commands_.size());
@@ -57,7 +60,7 @@ UniqueMenu TMenuPopup::Build(const TMenuItem& parent) {
       info.hbmpItem = HBMMENU_CALLBACK;
       info.dwItemData = kImageDataBase + static_cast<ULONG_PTR>(item.ImageIndex);
     }
-    ::InsertMenuItemA(menu.get(), ::GetMenuItemCount(menu.get()), TRUE, &info);
+    ::InsertMenuItemW(menu.get(), ::GetMenuItemCount(menu.get()), TRUE, &info);
   }
   return menu;
 }
@@ -66,7 +69,7 @@ void TMenuPopup::TrackAt(int x, int y) {
   commands_.clear();
   UniqueMenu menu = Build(Items);
   UniqueHook watch(
-      ::SetWindowsHookExA(WH_CALLWNDPROC, EndMenuOnDeactivation, nullptr, ::GetCurrentThreadId()));
+      ::SetWindowsHookExW(WH_CALLWNDPROC, EndMenuOnDeactivation, nullptr, ::GetCurrentThreadId()));
   ++trackingDepth_;
   const UINT chosen = static_cast<UINT>(::TrackPopupMenuEx(
       menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, owner_, nullptr));

@@ -11,19 +11,19 @@ namespace mirel::win32 {
 
 namespace {
 
-constexpr const char* kPaintBoxClass = "TPaintBox";
+constexpr const wchar_t* kPaintBoxClass = L"TPaintBox";
 constexpr UINT_PTR kTimerId = 1;
 
 void RegisterPaintBoxClass(WNDPROC procedure) {
   static const bool registered = [procedure] {
-    WNDCLASSEXA wc{};
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = procedure;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     wc.hbrBackground = nullptr;  // the picture covers everything
     wc.lpszClassName = kPaintBoxClass;
-    return ::RegisterClassExA(&wc) != 0;
+    return ::RegisterClassExW(&wc) != 0;
   }();
   (void)registered;
 }
@@ -35,14 +35,14 @@ Point PointFrom(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lPar
 
 TPaintBox::TPaintBox(HWND parent, int x, int y, int width, int height) {
   RegisterPaintBoxClass(&TPaintBox::WindowProc);
-  window_ = ::CreateWindowExA(0, kPaintBoxClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y,
-                              width, height, parent, nullptr, ::GetModuleHandleA(nullptr), this);
+  window_ = ::CreateWindowExW(0, kPaintBoxClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y,
+                              width, height, parent, nullptr, ::GetModuleHandleW(nullptr), this);
 }
 
 TPaintBox::~TPaintBox() {
   if (window_ != nullptr && ::IsWindow(window_)) {
     ::KillTimer(window_, kTimerId);
-    ::SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+    ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
   }
 }
 
@@ -58,16 +58,16 @@ void TPaintBox::StopTimer() { ::KillTimer(window_, kTimerId); }
 
 LRESULT CALLBACK TPaintBox::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    auto* box = static_cast<TPaintBox*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(box));
+    auto* box = static_cast<TPaintBox*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(box));
     box->window_ = window;
   }
-  auto* box = reinterpret_cast<TPaintBox*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (box == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
+  auto* box = reinterpret_cast<TPaintBox*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (box == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
-    ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     box->window_ = nullptr;
-    return ::DefWindowProcA(window, message, wParam, lParam);
+    return ::DefWindowProcW(window, message, wParam, lParam);
   }
   // No C++ exception may unwind through user32: report it here and go on.
   try {
@@ -131,7 +131,7 @@ LRESULT TPaintBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam == kTimerId && OnTimer) OnTimer();
       return 0;
     default:
-      return ::DefWindowProcA(window_, message, wParam, lParam);
+      return ::DefWindowProcW(window_, message, wParam, lParam);
   }
 }
 

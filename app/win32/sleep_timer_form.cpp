@@ -9,6 +9,7 @@
 #include "app/win32/dialog_style.h"
 #include "app/win32/paint_scope.h"
 #include "app/win32/program_files.h"
+#include "platform/win32/wide_text.h"
 
 namespace mirel::win32 {
 
@@ -24,13 +25,6 @@ constexpr int kImageTop = 1;
 constexpr int kImageWidth = 96;
 constexpr int kImageHeight = 198;
 constexpr RECT kShape1{kImageLeft + kImageWidth, 1, kClientWidth - 1, 199};
-
-std::string WindowText(HWND window) {
-  std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
-  text.resize(static_cast<std::size_t>(
-      ::GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
 
 }  // namespace
 
@@ -53,59 +47,60 @@ HWND TSleepTimerForm::CreateLabel(const char* text, int x, int y) {
   const WindowDc dc = GetWindowDc(Handle());
   {
     const ScopedSelection font(dc.get(), Font());
-    ::GetTextExtentPoint32A(dc.get(), text, lstrlenA(text), &size);
+    const std::wstring wide = Wide(text);
+    ::GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size);
   }
-  return CreateControl(Handle(), "STATIC", text, SS_LEFT | SS_NOPREFIX,
+  return CreateControl(Handle(), L"STATIC", text, SS_LEFT | SS_NOPREFIX,
                        TPixelBounds{Scaled(x), Scaled(y), size.cx, size.cy}, 0, Font());
 }
 
 void TSleepTimerForm::CreateControls() {
   const HWND form = Handle();
-  Image1_ = CreateControl(form, "STATIC", "", SS_BITMAP, kImageLeft, kImageTop, kImageWidth,
+  Image1_ = CreateControl(form, L"STATIC", "", SS_BITMAP, kImageLeft, kImageTop, kImageWidth,
                           kImageHeight, 0, nullptr);
   Label3_ = CreateLabel("Type", 112, 16);
-  TypeCB_ = CreateControl(form, WC_COMBOBOXA, "", CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL, 176,
+  TypeCB_ = CreateControl(form, WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL, 176,
                           16, 193, 120, 0, Font());
-  ::SendMessageA(TypeCB_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Power Off"));
-  ::SendMessageA(TypeCB_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Restart"));
-  ::SendMessageA(TypeCB_, CB_SETCURSEL, kSleepTypePowerOff, 0);
+  ::SendMessageW(TypeCB_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Power Off"));
+  ::SendMessageW(TypeCB_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Restart"));
+  ::SendMessageW(TypeCB_, CB_SETCURSEL, kSleepTypePowerOff, 0);
 
   Label1_ = CreateLabel("Sleep timer", 112, 56);
   // The spin edit: a digits-only field with an up-down control that takes the right end of its
   // 145 pixels (UDS_ALIGNRIGHT narrows the buddy) and writes its position into it.
-  SleepTimeEdit_ = CreateControl(form, WC_EDITA, "", ES_NUMBER | ES_AUTOHSCROLL | WS_TABSTOP, 176,
+  SleepTimeEdit_ = CreateControl(form, WC_EDITW, "", ES_NUMBER | ES_AUTOHSCROLL | WS_TABSTOP, 176,
                                  54, 145, 22, 0, Font(), WS_EX_CLIENTEDGE);
-  ::SendMessageA(SleepTimeEdit_, EM_SETLIMITTEXT, 5, 0);
-  SleepTimeSpin_ = CreateControl(form, UPDOWN_CLASSA, "",
+  ::SendMessageW(SleepTimeEdit_, EM_SETLIMITTEXT, 5, 0);
+  SleepTimeSpin_ = CreateControl(form, UPDOWN_CLASSW, "",
                                  UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
                                  0, 0, 0, 0, 0, nullptr);
-  ::SendMessageA(SleepTimeSpin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(SleepTimeEdit_), 0);
-  ::SendMessageA(SleepTimeSpin_, UDM_SETRANGE32, kSleepMinutesMin, kSleepMinutesMax);
+  ::SendMessageW(SleepTimeSpin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(SleepTimeEdit_), 0);
+  ::SendMessageW(SleepTimeSpin_, UDM_SETRANGE32, kSleepMinutesMin, kSleepMinutesMax);
   ShowMinutes();
   Label2_ = CreateLabel("minutes", 328, 56);
 
-  CreateControl(form, WC_BUTTONA, "Start", BS_DEFPUSHBUTTON | WS_TABSTOP, 208, 208, 75, 25, IDOK,
+  CreateControl(form, WC_BUTTONW, "Start", BS_DEFPUSHBUTTON | WS_TABSTOP, 208, 208, 75, 25, IDOK,
                 Font());
-  CreateControl(form, WC_BUTTONA, "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 296, 208, 75, 25, IDCANCEL,
+  CreateControl(form, WC_BUTTONW, "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 296, 208, 75, 25, IDCANCEL,
                 Font());
 }
 
 int TSleepTimerForm::TypeIndex() const {
-  return static_cast<int>(::SendMessageA(TypeCB_, CB_GETCURSEL, 0, 0));
+  return static_cast<int>(::SendMessageW(TypeCB_, CB_GETCURSEL, 0, 0));
 }
 
 void TSleepTimerForm::ShowMinutes() {
   settingText_ = true;
   // UDS_SETBUDDYINT: the up-down writes its new position into the field.
-  ::SendMessageA(SleepTimeSpin_, UDM_SETPOS32, 0, minutes_);
+  ::SendMessageW(SleepTimeSpin_, UDM_SETPOS32, 0, minutes_);
   settingText_ = false;
-  const int end = ::GetWindowTextLengthA(SleepTimeEdit_);
-  ::SendMessageA(SleepTimeEdit_, EM_SETSEL, end, end);
+  const int end = ::GetWindowTextLengthW(SleepTimeEdit_);
+  ::SendMessageW(SleepTimeEdit_, EM_SETSEL, end, end);
 }
 
 void TSleepTimerForm::SleepTimeEditChange() {
   if (settingText_) return;
-  const std::string text = WindowText(SleepTimeEdit_);
+  const std::string text = ReadWindowText(SleepTimeEdit_);
   if (text.empty()) return;
   if (const auto minutes = ParseSleepMinutes(text)) {
     minutes_ = *minutes;
@@ -116,7 +111,7 @@ void TSleepTimerForm::SleepTimeEditChange() {
 }
 
 void TSleepTimerForm::Button1Click() {
-  if (const auto minutes = ParseSleepMinutes(WindowText(SleepTimeEdit_))) {
+  if (const auto minutes = ParseSleepMinutes(ReadWindowText(SleepTimeEdit_))) {
     minutes_ = *minutes;
     SetModalResult(mrOk);
     return;
@@ -125,18 +120,18 @@ void TSleepTimerForm::Button1Click() {
   ::MessageBeep(MB_OK);
   ShowMinutes();
   ::SetFocus(SleepTimeEdit_);
-  ::SendMessageA(SleepTimeEdit_, EM_SETSEL, 0, -1);
+  ::SendMessageW(SleepTimeEdit_, EM_SETSEL, 0, -1);
 }
 
 void TSleepTimerForm::FormShow() {
   focus_.Reset();
-  if (!ParseSleepMinutes(WindowText(SleepTimeEdit_))) ShowMinutes();
+  if (!ParseSleepMinutes(ReadWindowText(SleepTimeEdit_))) ShowMinutes();
 
   // The picture is read afresh at every show, without looking for the file first: a missing or
   // unreadable file is reported in the error box and the dialog still comes up, without picture.
   const std::string path = SleepPicturePath(ProgramFolder());
   UniqueBitmap picture(static_cast<HBITMAP>(
-      ::LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+      ::LoadImageW(nullptr, Wide(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
   DWORD error = picture ? ERROR_SUCCESS : ::GetLastError();
   // A file that opens but holds no bitmap may leave no error code behind.
   if (!picture && error == ERROR_SUCCESS) error = ERROR_INVALID_DATA;
@@ -148,7 +143,7 @@ void TSleepTimerForm::SetPicture(UniqueBitmap picture) {
   // The static control sizes itself to the bitmap. It may draw from a copy of its own (bitmaps
   // with alpha, comctl32 6): that copy comes back from the next STM_SETIMAGE and is ours to
   // delete (STM_SETIMAGE, Remarks).
-  const auto previous = reinterpret_cast<HBITMAP>(::SendMessageA(
+  const auto previous = reinterpret_cast<HBITMAP>(::SendMessageW(
       Image1_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.get())));
   if (previous != nullptr && previous != picture_.get()) ::DeleteObject(previous);
   picture_ = std::move(picture);

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/app_names.h"
+#include "platform/win32/wide_text.h"
 
 namespace mirel::win32 {
 
@@ -15,14 +16,7 @@ constexpr const char* kByWindowHandleHint =
     "The handle is unique identifer of window in the MS-Windows, but only to time\r\n"
     "when you close it. After openning the window again, it will get new handle.";
 
-std::string WindowText(HWND window) {
-  std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
-  text.resize(static_cast<std::size_t>(
-      ::GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
-bool IsChecked(HWND button) { return ::SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool IsChecked(HWND button) { return ::SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 }  // namespace
 
@@ -44,27 +38,27 @@ void TfStickyProp::CreateControls() {
   const HWND form = Handle();
   // Creation order is the tab order. The radio buttons come one after the other so that they form
   // one group for the arrow keys; the edit boxes and buttons start groups of their own.
-  bgHowToRecognize_ = CreateControl(form, WC_BUTTONA, " How to recognize sticky window ",
+  bgHowToRecognize_ = CreateControl(form, WC_BUTTONW, " How to recognize sticky window ",
                                     BS_GROUPBOX, 8, 2, 428, 96, 0, Font());
-  ByWindowHandle_ = CreateControl(form, WC_BUTTONA, "by window handle",
+  ByWindowHandle_ = CreateControl(form, WC_BUTTONW, "by window handle",
                                   BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 16, 16, 200, 17, 0,
                                   Font());
   // The long caption takes the whole row; its edit box sits below it, indented.
-  ByTitlePart_ = CreateControl(form, WC_BUTTONA,
+  ByTitlePart_ = CreateControl(form, WC_BUTTONW,
                                "by part of title (separate parts by \",\" - AND is assumed) ",
                                BS_AUTORADIOBUTTON, 16, 34, 412, 17, 0, Font());
-  ByClassName_ = CreateControl(form, WC_BUTTONA, "by class name", BS_AUTORADIOBUTTON, 16, 77, 112,
+  ByClassName_ = CreateControl(form, WC_BUTTONW, "by class name", BS_AUTORADIOBUTTON, 16, 77, 112,
                                17, 0, Font());
-  ePartOfTitle_ = CreateControl(form, WC_EDITA, "", ES_AUTOHSCROLL | WS_GROUP | WS_TABSTOP, 32, 52,
+  ePartOfTitle_ = CreateControl(form, WC_EDITW, "", ES_AUTOHSCROLL | WS_GROUP | WS_TABSTOP, 32, 52,
                                 396, 21, 0, Font(), WS_EX_CLIENTEDGE);
-  eClassName_ = CreateControl(form, WC_EDITA, "", ES_AUTOHSCROLL | WS_TABSTOP, 132, 75, 296, 21, 0,
+  eClassName_ = CreateControl(form, WC_EDITW, "", ES_AUTOHSCROLL | WS_TABSTOP, 132, 75, 296, 21, 0,
                               Font(), WS_EX_CLIENTEDGE);
-  btnOk_ = CreateControl(form, WC_BUTTONA, "O&k", BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 280,
+  btnOk_ = CreateControl(form, WC_BUTTONW, "O&k", BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 280,
                          104, 75, 25, IDOK, Font());
-  btnCancel_ = CreateControl(form, WC_BUTTONA, "&Cancel", BS_PUSHBUTTON | WS_TABSTOP, 361, 104, 75,
+  btnCancel_ = CreateControl(form, WC_BUTTONW, "&Cancel", BS_PUSHBUTTON | WS_TABSTOP, 361, 104, 75,
                              25, IDCANCEL, Font());
   // A class name holds at most 255 characters.
-  ::SendMessageA(eClassName_, EM_SETLIMITTEXT, 255, 0);
+  ::SendMessageW(eClassName_, EM_SETLIMITTEXT, 255, 0);
   CreateHint(ByWindowHandle_, kByWindowHandleHint);
   Check(ByTitlePart_);
   ByWindowHandleClick();
@@ -72,31 +66,32 @@ void TfStickyProp::CreateControls() {
 
 void TfStickyProp::CreateHint(HWND control, const char* text) {
   if (hints_ == nullptr) {
-    hints_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+    hints_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(),
                                nullptr, app_.Instance(), nullptr);
     if (hints_ == nullptr) return;  // the dialog works without its hints
     // A maximum width makes the tooltip honour the line break in the text (TTM_SETMAXTIPWIDTH);
     // the screen's width breaks the lines nowhere else.
-    ::SendMessageA(hints_, TTM_SETMAXTIPWIDTH, 0, ::GetSystemMetrics(SM_CXSCREEN));
+    ::SendMessageW(hints_, TTM_SETMAXTIPWIDTH, 0, ::GetSystemMetrics(SM_CXSCREEN));
   }
-  TOOLINFOA tool{};
+  std::wstring wide = Wide(text);  // the control keeps its own copy
+  TOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
   tool.hwnd = Handle();
   tool.uId = reinterpret_cast<UINT_PTR>(control);
-  tool.lpszText = const_cast<char*>(text);
-  ::SendMessageA(hints_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  tool.lpszText = wide.data();
+  ::SendMessageW(hints_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void TfStickyProp::SetWindowTexts(const std::string& title, const std::string& className) {
-  ::SetWindowTextA(ePartOfTitle_, title.c_str());
-  ::SetWindowTextA(eClassName_, className.c_str());
+  ::SetWindowTextW(ePartOfTitle_, Wide(title).c_str());
+  ::SetWindowTextW(eClassName_, Wide(className).c_str());
 }
 
 void TfStickyProp::Check(HWND radio) {
   for (HWND button : {ByWindowHandle_, ByTitlePart_, ByClassName_}) {
-    ::SendMessageA(button, BM_SETCHECK, button == radio ? BST_CHECKED : BST_UNCHECKED, 0);
+    ::SendMessageW(button, BM_SETCHECK, button == radio ? BST_CHECKED : BST_UNCHECKED, 0);
   }
 }
 
@@ -127,7 +122,7 @@ void TfStickyProp::FormShow() {
   // The focus starts in ePartOfTitle, whatever had it when the dialog was last closed, and typing
   // replaces the whole title at once.
   focus_.Reset();
-  ::SendMessageA(ePartOfTitle_, EM_SETSEL, 0, -1);
+  ::SendMessageW(ePartOfTitle_, EM_SETSEL, 0, -1);
 }
 
 void TfStickyProp::FormHide() {
@@ -142,10 +137,10 @@ void TfStickyProp::BtnOkClick() {
     chosenText_.clear();
   } else if (radio == ByClassName_) {
     chosenKind_ = TStickyKind::skByClassName;
-    chosenText_ = WindowText(eClassName_);
+    chosenText_ = ReadWindowText(eClassName_);
   } else {
     chosenKind_ = TStickyKind::skByTitleParts;
-    chosenText_ = WindowText(ePartOfTitle_);
+    chosenText_ = ReadWindowText(ePartOfTitle_);
   }
   SetModalResult(mrOk);
 }

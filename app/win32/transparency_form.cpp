@@ -26,28 +26,28 @@ TTransparencyForm::TTransparencyForm(TApplication& app, HWND mainWindow) : TForm
 
 void TTransparencyForm::CreateControls() {
   const HWND form = Handle();
-  Label1_ = CreateControl(form, "STATIC", "Transparency level", SS_LEFT | SS_NOPREFIX, 16, 16, 120,
+  Label1_ = CreateControl(form, L"STATIC", "Transparency level", SS_LEFT | SS_NOPREFIX, 16, 16, 120,
                           13, 0, Font());
   // Wide enough for "255".
-  Label2_ = CreateControl(form, "STATIC", "0", SS_LEFT | SS_NOPREFIX, 248, 24, 36, 13, 0, Font());
-  TransparencyTrackBar_ = CreateControl(form, TRACKBAR_CLASSA, "",
+  Label2_ = CreateControl(form, L"STATIC", "0", SS_LEFT | SS_NOPREFIX, 248, 24, 36, 13, 0, Font());
+  TransparencyTrackBar_ = CreateControl(form, TRACKBAR_CLASSW, "",
                                         TBS_HORZ | TBS_NOTICKS | WS_TABSTOP, 8, 40, 281, 45, 0,
                                         nullptr);
-  ::SendMessageA(TransparencyTrackBar_, TBM_SETRANGEMIN, FALSE, 0);
-  ::SendMessageA(TransparencyTrackBar_, TBM_SETRANGEMAX, FALSE, kMaxLevel);
-  ::SendMessageA(TransparencyTrackBar_, TBM_SETPOS, TRUE, 0);
-  CreateControl(form, WC_BUTTONA, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 128, 90, 75, 25, IDOK,
+  ::SendMessageW(TransparencyTrackBar_, TBM_SETRANGEMIN, FALSE, 0);
+  ::SendMessageW(TransparencyTrackBar_, TBM_SETRANGEMAX, FALSE, kMaxLevel);
+  ::SendMessageW(TransparencyTrackBar_, TBM_SETPOS, TRUE, 0);
+  CreateControl(form, WC_BUTTONW, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 128, 90, 75, 25, IDOK,
                 Font());
-  CreateControl(form, WC_BUTTONA, "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 208, 90, 75, 25, IDCANCEL,
+  CreateControl(form, WC_BUTTONW, "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 208, 90, 75, 25, IDCANCEL,
                 Font());
 }
 
 int TTransparencyForm::TransparencyLevel() const {
-  return static_cast<int>(::SendMessageA(TransparencyTrackBar_, TBM_GETPOS, 0, 0));
+  return static_cast<int>(::SendMessageW(TransparencyTrackBar_, TBM_GETPOS, 0, 0));
 }
 
 void TTransparencyForm::TransparencyTrackBarChange() {
-  ::SetWindowTextA(Label2_, std::to_string(TransparencyLevel()).c_str());
+  ::SetWindowTextW(Label2_, std::to_wstring(TransparencyLevel()).c_str());
 }
 
 LRESULT TTransparencyForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -5,6 +5,7 @@
 #include "e2e/driver/wait.h"
 #include "e2e/driver/window_query.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/wide_text.h"
 
 namespace mirel::e2e {
 namespace {
@@ -58,17 +59,17 @@ DWORD_PTR Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 std::string ControlText(HWND control) {
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) {
+  if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) {
     return {};
   }
-  std::string text(length + 1, '\0');
+  std::wstring text(length + 1, L'\0');
   DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+  if (!SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
                            SMTO_ABORTIFHUNG, 5000, &copied)) {
     return {};
   }
   text.resize(std::min<std::size_t>(copied, length));
-  return text;
+  return win32::Utf8(text);
 }
 
 bool HasStaticText(HWND window, const std::string& text) {
@@ -79,21 +80,44 @@ bool HasStaticText(HWND window, const std::string& text) {
   return false;
 }
 
-std::string SelectedNodeText(HWND tree) {
-  const auto item = reinterpret_cast<HTREEITEM>(Ask(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-  if (item == nullptr) return {};
-  constexpr std::size_t kTextSize = 256;
-  const RemoteMemory memory(tree, sizeof(TVITEMA) + kTextSize);
-  TVITEMA request{};
+std::string NodeText(HWND tree, HTREEITEM item) {
+  constexpr std::size_t kTextUnits = 512;
+  const RemoteMemory memory(tree, sizeof(TVITEMW) + kTextUnits * sizeof(wchar_t));
+  TVITEMW request{};
   request.mask = TVIF_TEXT | TVIF_HANDLE;
   request.hItem = item;
-  request.pszText = memory.Address() + sizeof(TVITEMA);
-  request.cchTextMax = kTextSize;
+  request.pszText = reinterpret_cast<wchar_t*>(memory.Address() + sizeof(TVITEMW));
+  request.cchTextMax = kTextUnits;
   memory.Write(0, &request, sizeof request);
-  if (!Ask(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(memory.Address()))) return {};
-  char text[kTextSize] = {};
-  memory.Read(sizeof(TVITEMA), text, kTextSize - 1);
-  return text;
+  if (!Ask(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(memory.Address()))) return {};
+  wchar_t text[kTextUnits] = {};
+  memory.Read(sizeof(TVITEMW), text, (kTextUnits - 1) * sizeof(wchar_t));
+  return win32::Utf8(text);
+}
+
+std::string SelectedNodeText(HWND tree) {
+  const auto item = reinterpret_cast<HTREEITEM>(Ask(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  return item == nullptr ? std::string() : NodeText(tree, item);
+}
+
+std::vector<std::string> TreeTexts(HWND tree) {
+  std::vector<std::string> texts;
+  std::vector<HTREEITEM> pending;
+  for (auto item = reinterpret_cast<HTREEITEM>(Ask(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+       item != nullptr || !pending.empty();) {
+    if (item == nullptr) {
+      item = pending.back();
+      pending.pop_back();
+      continue;
+    }
+    texts.push_back(NodeText(tree, item));
+    const auto next = reinterpret_cast<HTREEITEM>(
+        Ask(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
+    if (next != nullptr) pending.push_back(next);
+    item = reinterpret_cast<HTREEITEM>(
+        Ask(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
+  }
+  return texts;
 }
 
 GUITHREADINFO ThreadInfoOf(HWND window) {
@@ -104,9 +128,10 @@ GUITHREADINFO ThreadInfoOf(HWND window) {
 }
 
 bool SameText(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(),
-                                                static_cast<int>(a.size()), b.data(),
-                                                static_cast<int>(b.size())) == CSTR_EQUAL;
+  const std::wstring x = win32::Wide(a);
+  const std::wstring y = win32::Wide(b);
+  return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, x.data(), static_cast<int>(x.size()),
+                        y.data(), static_cast<int>(y.size())) == CSTR_EQUAL;
 }
 
 RemoteMemory::RemoteMemory(HWND ofWindow, std::size_t size)

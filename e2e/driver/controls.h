@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/win32/handles.h"
 #include "platform/win32/windows_api.h"
@@ -50,7 +51,10 @@ std::string ControlText(HWND control);
 bool HasStaticText(HWND window, const std::string& text);
 
 // The text of the selected node of another process's tree view; empty when none is selected.
+// Read with the wide messages.
 std::string SelectedNodeText(HWND tree);
+// The texts of every node of another process's tree view, in depth-first pre-order.
+std::vector<std::string> TreeTexts(HWND tree);
 
 // The active window and the keyboard focus of the thread of `window` (zeroed when unknown).
 GUITHREADINFO ThreadInfoOf(HWND window);

@@ -1,13 +1,14 @@
 #include "e2e/driver/process.h"
 
 #include "e2e/driver/wait.h"
+#include "platform/win32/wide_text.h"
 
 namespace mirel::e2e {
 
 std::string TestExecutablePath() {
-  char path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
-  return std::string(path, length);
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return win32::Utf8(std::wstring_view(path, length));
 }
 
 std::string BesideTestExecutable(const std::string& fileName) {
@@ -17,15 +18,16 @@ std::string BesideTestExecutable(const std::string& fileName) {
 }
 
 Process Process::Start(const std::string& executable, const std::string& arguments) {
-  if (GetFileAttributesA(executable.c_str()) == INVALID_FILE_ATTRIBUTES) {
+  const std::wstring path = win32::Wide(executable);
+  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
     throw DriverError("no such executable: " + executable);
   }
-  std::string commandLine = QuoteArgument(executable);
-  if (!arguments.empty()) commandLine += " " + arguments;
-  STARTUPINFOA startup{};
+  std::wstring commandLine =
+      win32::Wide(QuoteArgument(executable) + (arguments.empty() ? "" : " " + arguments));
+  STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};
-  if (!CreateProcessA(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &info)) {
     throw DriverError("cannot start " + executable + " (error " + std::to_string(GetLastError()) +
                       ")");

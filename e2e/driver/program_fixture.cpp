@@ -45,6 +45,17 @@ std::vector<std::string> ProgramFixture::StandardWindows() const {
 
 bool ProgramFixture::OnSeveralMonitors() { return !test::Env("MIREL_WINE_MONITORS").empty(); }
 
+std::vector<std::string> ProgramFixture::StandardAndUnicodeWindows() const {
+  std::vector<std::string> texts = StandardWindows();
+  int top = 180;
+  for (const char* title : {kGreek, kJapanese, kEmoji}) {
+    texts.insert(texts.begin(), std::string("title=") + title + ";x=" + std::to_string(W + 10) +
+                                    ";y=" + std::to_string(top) + ";w=240;h=120");
+    top += 130;
+  }
+  return texts;
+}
+
 void ProgramFixture::SetUp() {
   DeleteProgramKey();
   PrepareSettings();

@@ -41,6 +41,14 @@ class ProgramFixture : public ::testing::Test {
   static constexpr const char* kFar = "Far";
   // Left edges of the standard windows while desktop 1 is on screen, and after every window in
   // reach moved by `dx`.
+  // Titles in other scripts (UTF-8), for windows made with the wide functions: Greek, Japanese,
+  // and one with a character beyond U+FFFF (two UTF-16 units).
+  static constexpr const char* kGreek =
+      "\u0391\u03b8\u03ae\u03bd\u03b1 \u2014 \u03c3\u03b7\u03bc\u03b5\u03b9\u03ce\u03c3\u03b5\u03b9\u03c2";
+  static constexpr const char* kJapanese = "\u65e5\u672c\u8a9e\u306e\u30e1\u30e2";
+  static constexpr const char* kEmoji = "Release notes \U0001F680";
+  // The three of them on desktop 2, below Gamma, with the standard windows.
+  std::vector<std::string> StandardAndUnicodeWindows() const;
   std::map<std::string, int> StandardLefts() const;
   std::map<std::string, int> ShiftedLefts(int dx) const;
   std::vector<std::string> StandardWindows() const;

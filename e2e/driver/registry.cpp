@@ -1,41 +1,44 @@
 #include "e2e/driver/registry.h"
 
+#include <iterator>
 #include <vector>
 
 #include "e2e/driver/wait.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/wide_text.h"
 
 namespace mirel::e2e {
 namespace {
 
 win32::UniqueRegKey OpenKey(const std::string& keyPath) {
   win32::UniqueRegKey key;
-  RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_READ, key.Put());
+  RegOpenKeyExW(HKEY_CURRENT_USER, win32::Wide(keyPath).c_str(), 0, KEY_READ, key.Put());
   return key;
 }
 
-std::optional<std::string> TextValue(HKEY key, const std::string& name) {
+// Read with RegQueryValueExW: the UTF-16 the registry holds, as UTF-8.
+std::optional<std::string> TextValue(HKEY key, const std::wstring& name) {
   DWORD type = 0;
   DWORD size = 0;
-  if (RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+  if (RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ)) {
     return std::nullopt;
   }
-  std::vector<char> data(size + 1, '\0');
-  if (RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+  std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+  if (RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
                        &size) != ERROR_SUCCESS) {
     return std::nullopt;
   }
-  // The stored bytes may or may not end with the terminating zero.
-  std::string text(data.data(), size);
-  while (!text.empty() && text.back() == '\0') text.pop_back();
-  return text;
+  // The stored data may or may not end with the terminating zero.
+  data.resize(size / sizeof(wchar_t));
+  while (!data.empty() && data.back() == L'\0') data.pop_back();
+  return win32::Utf8(data);
 }
 
 }  // namespace
 
 void DeleteProgramKey() {
-  const LSTATUS status = RegDeleteTreeA(HKEY_CURRENT_USER, kProgramRootKey);
+  const LSTATUS status = RegDeleteTreeW(HKEY_CURRENT_USER, win32::Wide(kProgramRootKey).c_str());
   if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
     throw DriverError("cannot delete HKCU\\" + std::string(kProgramRootKey) + " (error " +
                       std::to_string(status) + ")");
@@ -50,7 +53,7 @@ bool KeyExists(const std::string& keyPath) { return static_cast<bool>(OpenKey(ke
 std::optional<std::string> ReadString(const std::string& keyPath, const std::string& name) {
   const win32::UniqueRegKey key = OpenKey(keyPath);
   if (!key) return std::nullopt;
-  return TextValue(key.get(), name);
+  return TextValue(key.get(), win32::Wide(name));
 }
 
 std::map<std::string, std::string> ReadStrings(const std::string& keyPath) {
@@ -58,27 +61,27 @@ std::map<std::string, std::string> ReadStrings(const std::string& keyPath) {
   const win32::UniqueRegKey key = OpenKey(keyPath);
   if (!key) return values;
   for (DWORD index = 0;; ++index) {
-    char name[16384];
-    DWORD length = sizeof(name);
-    if (RegEnumValueA(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+    wchar_t name[16384];
+    DWORD length = static_cast<DWORD>(std::size(name));
+    if (RegEnumValueW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
         ERROR_SUCCESS) {
       break;
     }
-    if (auto text = TextValue(key.get(), std::string(name, length))) {
-      values.emplace(std::string(name, length), *text);
-    }
+    const std::wstring valueName(name, length);
+    if (auto text = TextValue(key.get(), valueName)) values.emplace(win32::Utf8(valueName), *text);
   }
   return values;
 }
 
 void WriteString(const std::string& keyPath, const std::string& name, const std::string& value) {
   win32::UniqueRegKey key;
-  LSTATUS status = RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0,
+  LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, win32::Wide(keyPath).c_str(), 0, nullptr, 0,
                                    KEY_SET_VALUE, nullptr, key.Put(), nullptr);
   if (status == ERROR_SUCCESS) {
-    status = RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ,
-                            reinterpret_cast<const BYTE*>(value.c_str()),
-                            static_cast<DWORD>(value.size() + 1));
+    const std::wstring data = win32::Wide(value);
+    status = RegSetValueExW(key.get(), win32::Wide(name).c_str(), 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(data.c_str()),
+                            static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
   }
   if (status != ERROR_SUCCESS) {
     throw DriverError("cannot write HKCU\\" + keyPath + "\\" + name + " (error " +

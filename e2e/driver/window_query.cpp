@@ -1,19 +1,22 @@
 #include "e2e/driver/window_query.h"
 
 #include <cstdio>
+#include <iterator>
+
+#include "platform/win32/wide_text.h"
 
 namespace mirel::e2e {
 
 std::string WindowTitle(HWND window) {
-  char text[512] = {};
-  const int length = GetWindowTextA(window, text, sizeof(text));
-  return std::string(text, length > 0 ? static_cast<std::size_t>(length) : 0);
+  wchar_t text[512] = {};
+  const int length = GetWindowTextW(window, text, static_cast<int>(std::size(text)));
+  return win32::Utf8(std::wstring_view(text, length > 0 ? static_cast<std::size_t>(length) : 0));
 }
 
 std::string WindowClass(HWND window) {
-  char name[256] = {};
-  const int length = GetClassNameA(window, name, sizeof(name));
-  return std::string(name, length > 0 ? static_cast<std::size_t>(length) : 0);
+  wchar_t name[256] = {};
+  const int length = GetClassNameW(window, name, static_cast<int>(std::size(name)));
+  return win32::Utf8(std::wstring_view(name, length > 0 ? static_cast<std::size_t>(length) : 0));
 }
 
 DWORD WindowProcess(HWND window) {

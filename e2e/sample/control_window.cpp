@@ -4,6 +4,7 @@
 
 #include "e2e/sample/sample_window.h"
 #include "e2e/sample/window_recipe.h"
+#include "platform/win32/wide_text.h"
 
 namespace mirel::sample {
 namespace {
@@ -17,7 +18,7 @@ LRESULT Execute(const std::string& command) {
   }
   if (command.starts_with(kClosePrefix)) {
     const HWND window = FindSampleWindow(command.substr(kClosePrefix.size()));
-    return window != nullptr && PostMessageA(window, WM_CLOSE, 0, 0) ? 1 : 0;
+    return window != nullptr && PostMessageW(window, WM_CLOSE, 0, 0) ? 1 : 0;
   }
   std::string error;
   const auto recipe = ParseWindowRecipe(command, error);
@@ -34,20 +35,21 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPA
       return 0;  // nothing may unwind through user32
     }
   }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace
 
 win32::UniqueWindow CreateControlWindow() {
-  WNDCLASSEXA windowClass{};
+  const std::wstring className = win32::Wide(kControlWindowClass);
+  WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = ControlWindowProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = kControlWindowClass;
-  if (RegisterClassExA(&windowClass) == 0) return {};
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = className.c_str();
+  if (RegisterClassExW(&windowClass) == 0) return {};
   // A hidden top-level window with no title: never a window the program under test manages.
-  return win32::UniqueWindow(CreateWindowExA(0, kControlWindowClass, "", WS_OVERLAPPED, 0, 0, 0, 0,
+  return win32::UniqueWindow(CreateWindowExW(0, className.c_str(), L"", WS_OVERLAPPED, 0, 0, 0, 0,
                                              nullptr, nullptr, windowClass.hInstance, nullptr));
 }
 

@@ -9,6 +9,7 @@
 #include "e2e/sample/control_window.h"
 #include "e2e/sample/sample_window.h"
 #include "e2e/sample/window_recipe.h"
+#include "platform/win32/wide_text.h"
 
 namespace {
 
@@ -16,11 +17,12 @@ constexpr int kBadArguments = 2;
 
 bool OpenFromCommandLine() {
   for (int i = 1; i < __argc; ++i) {
+    const std::string argument = mirel::win32::Utf8(__wargv[i]);
     std::string error;
-    const auto recipe = mirel::sample::ParseWindowRecipe(__argv[i], error);
+    const auto recipe = mirel::sample::ParseWindowRecipe(argument, error);
     if (recipe) error = mirel::sample::OpenWindowOnOwnThread(*recipe).error;
     if (!error.empty()) {
-      std::fprintf(stderr, "MirelSample: %s: %s\n", __argv[i], error.c_str());
+      std::fprintf(stderr, "MirelSample: %s: %s\n", argument.c_str(), error.c_str());
       return false;
     }
   }
@@ -29,7 +31,7 @@ bool OpenFromCommandLine() {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   // Windows open one after the other, so their Z order follows the command line (last on top).
   if (!OpenFromCommandLine()) return kBadArguments;
   // The control window comes last: once it exists, every window of the command line does.
@@ -39,9 +41,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return kBadArguments;
   }
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
   // Windows whose threads are still running (or hanging) end with the process.
   std::_Exit(0);

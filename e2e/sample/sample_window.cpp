@@ -2,11 +2,13 @@
 
 #include <chrono>
 #include <future>
+#include <iterator>
 #include <mutex>
 #include <set>
 #include <thread>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/wide_text.h"
 
 namespace mirel::sample {
 namespace {
@@ -35,7 +37,7 @@ LRESULT CALLBACK SampleWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     default:
       break;
   }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 // Window classes are per process; every thread may create windows of a class once registered.
@@ -44,15 +46,16 @@ bool EnsureClass(const std::string& name, WNDPROC procedure) {
   static std::set<std::string> registered;
   std::lock_guard lock(mutex);
   if (registered.contains(name)) return true;
-  WNDCLASSEXA windowClass{};
+  const std::wstring className = win32::Wide(name);
+  WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  windowClass.lpszClassName = name.c_str();
-  if (RegisterClassExA(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+  windowClass.lpszClassName = className.c_str();
+  if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
     return false;
   }
   registered.insert(name);
@@ -77,25 +80,27 @@ std::string ErrorText(const char* what) {
 
 // The body of a window's thread: create, report, run the loop, destroy.
 void RunWindowThread(WindowRecipe recipe, HWND owner, std::promise<OpenResult> created) {
-  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
   if (!EnsureClass(recipe.className, SampleWindowProc) ||
-      !EnsureClass(kHiddenOwnerClass, DefWindowProcA)) {
+      !EnsureClass(kHiddenOwnerClass, DefWindowProcW)) {
     created.set_value({nullptr, ErrorText("RegisterClassEx")});
     return;
   }
   win32::UniqueWindow hiddenOwner;
   if (recipe.hiddenOwner) {
-    hiddenOwner.Reset(CreateWindowExA(0, kHiddenOwnerClass, "", WS_OVERLAPPEDWINDOW, 0, 0, 100,
-                                      100, nullptr, nullptr, instance, nullptr));
+    hiddenOwner.Reset(CreateWindowExW(0, win32::Wide(kHiddenOwnerClass).c_str(), L"",
+                                      WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                                      instance, nullptr));
     if (!hiddenOwner) {
       created.set_value({nullptr, ErrorText("CreateWindowEx of the hidden owner")});
       return;
     }
     owner = hiddenOwner.get();
   }
-  win32::UniqueWindow window(CreateWindowExA(
-      recipe.toolWindow ? WS_EX_TOOLWINDOW : 0, recipe.className.c_str(), recipe.title.c_str(),
-      WS_OVERLAPPEDWINDOW, recipe.x, recipe.y, recipe.width, recipe.height, owner, nullptr, instance,
+  // Wide functions: a title in any script is the window's text as given (UTF-8 in the recipe).
+  win32::UniqueWindow window(CreateWindowExW(
+      recipe.toolWindow ? WS_EX_TOOLWINDOW : 0, win32::Wide(recipe.className).c_str(),
+      win32::Wide(recipe.title).c_str(), WS_OVERLAPPEDWINDOW, recipe.x, recipe.y, recipe.width, recipe.height, owner, nullptr, instance,
       nullptr));
   if (!window) {
     created.set_value({nullptr, ErrorText("CreateWindowEx")});
@@ -111,9 +116,9 @@ void RunWindowThread(WindowRecipe recipe, HWND owner, std::promise<OpenResult> c
 
   // Ends on WM_DESTROY (close) or on a WM_QUIT posted by anyone, whatever its wParam.
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
   // Already destroyed through WM_CLOSE: nothing left to release.
   if (!IsWindow(window.get())) (void)window.Release();
@@ -123,10 +128,10 @@ bool IsOwnSampleWindow(HWND window) {
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
   if (process != GetCurrentProcessId()) return false;
-  char className[256] = {};
-  GetClassNameA(window, className, sizeof(className));
-  return std::string(className) != kHiddenOwnerClass &&
-         std::string(className) != "MirelSampleControl";
+  wchar_t className[256] = {};
+  GetClassNameW(window, className, static_cast<int>(std::size(className)));
+  const std::string name = win32::Utf8(className);
+  return name != kHiddenOwnerClass && name != "MirelSampleControl";
 }
 
 struct TitleSearch {
@@ -136,9 +141,9 @@ struct TitleSearch {
 
 BOOL CALLBACK MatchTitle(HWND window, LPARAM context) {
   auto& search = *reinterpret_cast<TitleSearch*>(context);
-  char text[256] = {};
-  GetWindowTextA(window, text, sizeof(text));
-  if (search.title != text || !IsOwnSampleWindow(window)) return TRUE;
+  wchar_t text[512] = {};
+  GetWindowTextW(window, text, static_cast<int>(std::size(text)));
+  if (search.title != win32::Utf8(text) || !IsOwnSampleWindow(window)) return TRUE;
   search.found = window;
   return FALSE;
 }

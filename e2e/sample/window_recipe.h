@@ -6,7 +6,8 @@
 // sample), hiddenowner=1 (owned by an invisible unowned window of its own), state=normal|min|max,
 // tool=1 (WS_EX_TOOLWINDOW), visible=0, disabled=1, class (window class name), hangafter and hangfor
 // (milliseconds: the window's thread stops answering hangfor ms after hangafter ms). Titles cannot
-// contain ';'.
+// contain ';'. Titles and class names are UTF-8, and the windows are made with the wide functions,
+// so a title may be in any script; the command line carries them too (it is read as UTF-16).
 #pragma once
 
 #include <optional>

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/utf.h"
+
 namespace mirel::sim {
 
 namespace {
@@ -191,13 +193,13 @@ bool SimWindowSystem::IsWindowEnabled(Hwnd window) {
 std::string SimWindowSystem::GetWindowText(Hwnd window, int bufferChars) {
   const SimWindow* w = Find(window);
   if (!w || bufferChars <= 0) return {};
-  return w->title.substr(0, static_cast<std::size_t>(bufferChars - 1));
+  return CutToUtf16Units(w->title, static_cast<std::size_t>(bufferChars - 1));
 }
 
 std::string SimWindowSystem::GetClassName(Hwnd window, int bufferChars) {
   const SimWindow* w = Find(window);
   if (!w || bufferChars <= 0) return {};
-  return w->className.substr(0, static_cast<std::size_t>(bufferChars - 1));
+  return CutToUtf16Units(w->className, static_cast<std::size_t>(bufferChars - 1));
 }
 
 bool SimWindowSystem::GetWindowRect(Hwnd window, Rect& rect) {

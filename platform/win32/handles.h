@@ -3,13 +3,13 @@
 // goes into the wrapper of the function that acquired it, so nothing is released by hand and never
 // with the wrong function (a GetDC result freed with DeleteDC, a shared icon destroyed).
 //
-//   UniqueWindow window(CreateWindowExA(...));       // DestroyWindow at scope exit
+//   UniqueWindow window(CreateWindowExW(...));       // DestroyWindow at scope exit
 //   WindowDc dc = GetWindowDc(window.get());         // ReleaseDC(window, dc)
 //   MemoryDc memory(CreateCompatibleDC(dc.get()));   // DeleteDC
 //   UniqueBitmap bitmap(CreateCompatibleBitmap(dc.get(), cx, cy));
 //   ScopedSelection select(memory.get(), bitmap.get());  // restores the DC's old bitmap first
 //   UniqueRegKey key;
-//   RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, key.Put());
+//   RegOpenKeyExW(HKEY_CURRENT_USER, "Software", 0, KEY_READ, key.Put());
 //
 // Declare the wrappers in acquisition order: destruction runs in reverse, so a selection is undone
 // before its object is deleted and a DC released before its window is destroyed.

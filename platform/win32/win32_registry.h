@@ -1,4 +1,5 @@
-// The registry over advapi32, with the ANSI ("A") functions. Keys are opened with full access.
+// The registry over advapi32, with the wide ("W") functions: names and text values are UTF-8 on
+// this side and UTF-16 in the registry. Keys are opened with full access.
 #pragma once
 
 #include "platform/registry.h"

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "platform/win32/handle_cast.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/windows_api.h"
 
 namespace mirel::win32 {
@@ -19,15 +20,20 @@ Rect FromRect(const RECT& r) {
           static_cast<std::int32_t>(r.right), static_cast<std::int32_t>(r.bottom)};
 }
 
-// Reads a string the way GetWindowTextA/GetClassNameA fill a buffer of `bufferChars` characters:
-// the returned count is the length.
+// Reads a string the way GetWindowTextW/GetClassNameW fill a buffer of `bufferChars` UTF-16 units:
+// the returned count is the length. A surrogate pair cut in half at the buffer's end loses its
+// first half, so the text ends between characters.
 template <typename Reader>
 std::string ReadIntoBuffer(int bufferChars, Reader read) {
   if (bufferChars <= 0) return {};
-  std::string text(static_cast<std::size_t>(bufferChars), '\0');
+  std::wstring text(static_cast<std::size_t>(bufferChars), L'\0');
   const int count = read(text.data(), bufferChars);
   text.resize(count > 0 ? static_cast<std::size_t>(count) : 0);
-  return text;
+  if (text.size() == static_cast<std::size_t>(bufferChars - 1) && !text.empty() &&
+      text.back() >= 0xD800 && text.back() <= 0xDBFF) {
+    text.pop_back();
+  }
+  return Utf8(text);
 }
 
 BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
@@ -112,14 +118,14 @@ std::vector<MonitorInfo> Win32WindowSystem::Monitors() {
 }
 
 std::string Win32WindowSystem::GetWindowText(Hwnd window, int bufferChars) {
-  return ReadIntoBuffer(bufferChars, [window](char* buffer, int chars) {
-    return ::GetWindowTextA(ToHwnd(window), buffer, chars);
+  return ReadIntoBuffer(bufferChars, [window](wchar_t* buffer, int chars) {
+    return ::GetWindowTextW(ToHwnd(window), buffer, chars);
   });
 }
 
 std::string Win32WindowSystem::GetClassName(Hwnd window, int bufferChars) {
-  return ReadIntoBuffer(bufferChars, [window](char* buffer, int chars) {
-    return ::GetClassNameA(ToHwnd(window), buffer, chars);
+  return ReadIntoBuffer(bufferChars, [window](wchar_t* buffer, int chars) {
+    return ::GetClassNameW(ToHwnd(window), buffer, chars);
   });
 }
 
@@ -144,20 +150,20 @@ bool Win32WindowSystem::GetWindowPlacement(Hwnd window, Placement& placement) {
 
 std::uintptr_t Win32WindowSystem::GetClassIcon(Hwnd window) {
 #ifdef _WIN64
-  // A handle does not fit GetClassLongA's 32-bit result on 64-bit Windows.
-  return static_cast<std::uintptr_t>(::GetClassLongPtrA(ToHwnd(window), GCLP_HICON));
+  // A handle does not fit GetClassLongW's 32-bit result on 64-bit Windows.
+  return static_cast<std::uintptr_t>(::GetClassLongPtrW(ToHwnd(window), GCLP_HICON));
 #else
-  return static_cast<std::uintptr_t>(::GetClassLongA(ToHwnd(window), GCL_HICON));
+  return static_cast<std::uintptr_t>(::GetClassLongW(ToHwnd(window), GCL_HICON));
 #endif
 }
 
 std::int32_t Win32WindowSystem::GetExStyle(Hwnd window) {
-  return static_cast<std::int32_t>(::GetWindowLongA(ToHwnd(window), GWL_EXSTYLE));
+  return static_cast<std::int32_t>(::GetWindowLongW(ToHwnd(window), GWL_EXSTYLE));
 }
 
 bool Win32WindowSystem::Responds(Hwnd window, unsigned timeoutMs) {
   DWORD_PTR result = 0;
-  return ::SendMessageTimeoutA(ToHwnd(window), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs,
+  return ::SendMessageTimeoutW(ToHwnd(window), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs,
                                &result) != 0;
 }
 
@@ -218,7 +224,7 @@ bool Win32WindowSystem::MoveWindow(Hwnd window, int x, int y, int cx, int cy, bo
 bool Win32WindowSystem::SetExStyle(Hwnd window, std::int32_t exStyle) {
   // The previous style is returned, and 0 is a valid previous style: only the error tells.
   ::SetLastError(ERROR_SUCCESS);
-  const LONG previous = ::SetWindowLongA(ToHwnd(window), GWL_EXSTYLE, exStyle);
+  const LONG previous = ::SetWindowLongW(ToHwnd(window), GWL_EXSTYLE, exStyle);
   return previous != 0 || ::GetLastError() == ERROR_SUCCESS;
 }
 
@@ -228,12 +234,12 @@ bool Win32WindowSystem::SetLayeredAlpha(Hwnd window, std::uint8_t alpha) {
 
 bool Win32WindowSystem::PostMessage(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
                                     std::intptr_t lParam) {
-  return ::PostMessageA(ToHwnd(window), message, wParam, lParam) != FALSE;
+  return ::PostMessageW(ToHwnd(window), message, wParam, lParam) != FALSE;
 }
 
 std::intptr_t Win32WindowSystem::SendMessage(Hwnd window, std::uint32_t message,
                                              std::uintptr_t wParam, std::intptr_t lParam) {
-  return ::SendMessageA(ToHwnd(window), message, wParam, lParam);
+  return ::SendMessageW(ToHwnd(window), message, wParam, lParam);
 }
 
 bool Win32WindowSystem::RegisterHotKey(Hwnd window, int id, std::uint32_t modifiers,

@@ -1,5 +1,5 @@
 // The window-system layer over user32: each method is the one user32 call it names, with the
-// ANSI ("A") functions.
+// wide ("W") functions; text is converted to and from UTF-8.
 #pragma once
 
 #include "platform/window_system.h"

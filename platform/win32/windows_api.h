@@ -3,10 +3,10 @@
 
 #include <windows.h>
 
-// Without UNICODE, <windows.h> turns these names into macros for their "A" functions. The
+// <windows.h> turns these names into macros for their "W" functions (UNICODE is defined). The
 // window-system interface has methods of the same names, and a macro would rename them in some
-// translation units only. Win32 glue calls the ANSI functions by their full names
-// (GetWindowTextA, SendMessageA, ...), which is what this program uses anyway.
+// translation units only. Win32 glue calls the wide functions by their full names
+// (GetWindowTextW, SendMessageW, ...).
 #undef GetWindowText
 #undef GetClassName
 #undef PostMessage

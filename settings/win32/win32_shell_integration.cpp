@@ -11,17 +11,19 @@
 
 #include "engine/desktop_engine.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/wide_text.h"
 
 namespace mirel::win32 {
 
 namespace {
 
 std::string SystemText(HRESULT code) {
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string result = length != 0 && text != nullptr ? std::string(text, length) : std::string();
+      nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string result =
+      length != 0 && text != nullptr ? Utf8(std::wstring_view(text, length)) : std::string();
   if (text != nullptr) LocalFree(text);
   return result;
 }
@@ -37,34 +39,25 @@ ComPtr<Interface> Require(const ComPtr<IUnknown>& object) {
   return result;
 }
 
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  const int chars = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                        nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(chars), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), chars);
-  return wide;
-}
-
 }  // namespace
 
 bool Win32ShellIntegration::FileExists(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool Win32ShellIntegration::RemoveFile(const std::string& path) {
-  return DeleteFileA(path.c_str()) != FALSE;
+  return DeleteFileW(Wide(path).c_str()) != FALSE;
 }
 
 std::string Win32ShellIntegration::ExecutablePath() {
-  // GetModuleFileNameA truncates silently when the buffer is too small; grow until it fits.
-  std::vector<char> buffer(MAX_PATH);
+  // GetModuleFileNameW truncates silently when the buffer is too small; grow until it fits.
+  std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
     const DWORD length =
-        GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length == 0) return {};
-    if (length < buffer.size()) return std::string(buffer.data(), length);
+    if (length < buffer.size()) return Utf8(std::wstring_view(buffer.data(), length));
     buffer.resize(buffer.size() * 2);
   }
 }
@@ -78,15 +71,14 @@ void Win32ShellIntegration::CreateShortcut(const std::string& target,
                                            IID_IUnknown, object.PutVoid());
   if (FAILED(created)) ThrowComError(created);
 
-  const ComPtr<IShellLinkA> link = Require<IShellLinkA>(object);
+  const ComPtr<IShellLinkW> link = Require<IShellLinkW>(object);
   const ComPtr<IPersistFile> file = Require<IPersistFile>(object);
 
   // A link that cannot be written (no write access to the folder) is deliberately not reported:
   // the next start simply finds no shortcut and shows autostart off.
-  static_cast<void>(link->SetPath(target.c_str()));
-  static_cast<void>(link->SetWorkingDirectory(workingDirectory.c_str()));
-  const std::wstring wideName = Widen(linkFile);
-  static_cast<void>(file->Save(wideName.c_str(), FALSE));
+  static_cast<void>(link->SetPath(Wide(target).c_str()));
+  static_cast<void>(link->SetWorkingDirectory(Wide(workingDirectory).c_str()));
+  static_cast<void>(file->Save(Wide(linkFile).c_str(), FALSE));
 }
 
 }  // namespace mirel::win32

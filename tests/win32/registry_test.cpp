@@ -90,6 +90,25 @@ TEST_F(Win32RegistryTest, StringIsStoredWithItsTerminatingZero) {
   EXPECT_EQ(value.data, (std::vector<std::uint8_t>{0}));
 }
 
+TEST_F(Win32RegistryTest, TextIsStoredAsUtf16AndReadBackAsUtf8) {
+  const std::string name = "\u03a9\u03bc\u03ad\u03b3\u03b1";          // Ωμέγα
+  const std::string text = "\u65e5\u672c\u8a9e \U0001F680";              // 日本語 🚀
+  ASSERT_TRUE(registry.SetString(key.get(), name, text));
+
+  wchar_t stored[16] = {};
+  DWORD size = sizeof(stored);
+  DWORD type = 0;
+  ASSERT_EQ(::RegQueryValueExW(win32::ToHkey(key.get()), L"\u03a9\u03bc\u03ad\u03b3\u03b1", nullptr,
+                               &type, reinterpret_cast<BYTE*>(stored), &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(std::wstring(stored, size / sizeof(wchar_t)), std::wstring(L"\u65e5\u672c\u8a9e \U0001F680\0", 7));
+
+  RegValue value;
+  ASSERT_EQ(registry.QueryValue(key.get(), name, value), RegRead::kOk);
+  EXPECT_EQ(std::string(value.data.begin(), value.data.end()), text + '\0');
+  EXPECT_EQ(registry.ValueNames(key.get()), std::vector<std::string>{name});
+}
+
 TEST_F(Win32RegistryTest, OverwritingReplacesTheData) {
   ASSERT_TRUE(registry.SetString(key.get(), "HideApps", "a much longer first value"));
   ASSERT_TRUE(registry.SetString(key.get(), "HideApps", "1"));

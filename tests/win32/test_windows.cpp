@@ -1,5 +1,7 @@
 #include "tests/win32/test_windows.h"
 
+#include "platform/win32/wide_text.h"
+
 namespace mirel::test {
 namespace {
 
@@ -14,25 +16,26 @@ LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       ReceivedHotKeys().push_back(wParam);
       return 0;
     default:
-      return ::DefWindowProcA(window, message, wParam, lParam);
+      return ::DefWindowProcW(window, message, wParam, lParam);
   }
 }
 
 void Register(const char* name, HICON icon) {
-  WNDCLASSA windowClass{};
+  const std::wstring className = win32::Wide(name);
+  WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = TestWindowProc;
-  windowClass.hInstance = ::GetModuleHandleA(nullptr);
+  windowClass.hInstance = ::GetModuleHandleW(nullptr);
   windowClass.hIcon = icon;
-  windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  windowClass.lpszClassName = name;
-  ::RegisterClassA(&windowClass);
+  windowClass.lpszClassName = className.c_str();
+  ::RegisterClassW(&windowClass);
 }
 
 }  // namespace
 
 HICON TestClassIcon() {
-  static const HICON icon = ::LoadIconA(nullptr, IDI_APPLICATION);  // shared: never destroyed
+  static const HICON icon = ::LoadIconW(nullptr, IDI_APPLICATION);  // shared: never destroyed
   return icon;
 }
 
@@ -47,10 +50,11 @@ void RegisterTestClasses() {
 
 win32::UniqueWindow CreateTestWindow(const WindowOptions& options) {
   RegisterTestClasses();
-  win32::UniqueWindow window(::CreateWindowExA(
-      options.exStyle, options.className, options.title.c_str(), options.style, options.rect.left,
-      options.rect.top, options.rect.Width(), options.rect.Height(), options.owner, nullptr,
-      ::GetModuleHandleA(nullptr), nullptr));
+  // Wide: titles are UTF-8 and may be in any script.
+  win32::UniqueWindow window(::CreateWindowExW(
+      options.exStyle, win32::Wide(options.className).c_str(), win32::Wide(options.title).c_str(),
+      options.style, options.rect.left, options.rect.top, options.rect.Width(),
+      options.rect.Height(), options.owner, nullptr, ::GetModuleHandleW(nullptr), nullptr));
   if (window && options.show) ::ShowWindow(window.get(), SW_SHOWNOACTIVATE);
   return window;
 }

@@ -150,6 +150,20 @@ TEST_F(Win32WindowSystemTest, TextAndClassNameAreCutAtTheBufferSize) {
   EXPECT_EQ(ws.GetWindowText(H(untitled), 255), "");
 }
 
+TEST_F(Win32WindowSystemTest, TextIsCountedInUtf16UnitsAndCutBetweenCharacters) {
+  std::string greek;
+  for (int i = 0; i < 300; ++i) greek += "\u03a9";
+  UniqueWindow g = CreateTestWindow({.title = greek});
+  EXPECT_EQ(ws.GetWindowText(H(g), 255), greek.substr(0, 254 * 2));
+
+  // 1 + 126 pairs fill 253 units; the buffer's last unit would be half of the next pair.
+  std::string rockets = "x";
+  for (int i = 0; i < 150; ++i) rockets += "\U0001F680";
+  UniqueWindow r = CreateTestWindow({.title = rockets});
+  EXPECT_EQ(ws.GetWindowText(H(r), 255), rockets.substr(0, 1 + 126 * 4));
+  EXPECT_EQ(ws.GetWindowText(H(r), 512), rockets);
+}
+
 TEST_F(Win32WindowSystemTest, ClosedWindowAnswersEmpty) {
   UniqueWindow w = CreateTestWindow({.title = "soon gone"});
   const Hwnd gone = H(w);

@@ -49,7 +49,7 @@ class TrayIcon {
     data_.uID = 1;
     data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data_.uCallbackMessage = kTrayCallback;
-    data_.hIcon = ::LoadIconA(nullptr, IDI_APPLICATION);
+    data_.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
     lstrcpynA(data_.szTip, "Mirel session test", sizeof(data_.szTip));
     added_ = ::Shell_NotifyIconA(NIM_ADD, &data_) != FALSE;
   }

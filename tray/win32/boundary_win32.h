@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/win32/wide_text.h"
 #include "platform/win32/windows_api.h"
 
 namespace mirel::win32 {
@@ -23,7 +24,11 @@ inline void ReportError(const TErrorReport& report, const char* message) noexcep
   } catch (...) {
     // The report itself failed: fall back to the debugger output below.
   }
-  ::OutputDebugStringA(message);
+  try {
+    ::OutputDebugStringW(Wide(message).c_str());
+  } catch (...) {
+    // Out of memory while reporting: nothing more can be done.
+  }
 }
 
 // Runs `body`; an exception ends it and is reported instead of propagating.

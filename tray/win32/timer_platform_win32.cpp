@@ -9,17 +9,17 @@ namespace mirel::win32 {
 
 namespace {
 
-constexpr char kMessageWindowClass[] = "MirelMessageWindow";
+constexpr wchar_t kMessageWindowClass[] = L"MirelMessageWindow";
 
 // Registered once per process; the class lives until the process ends.
 bool RegisterMessageWindowClass(WNDPROC procedure) {
   static const bool registered = [procedure] {
-    WNDCLASSEXA windowClass{};
+    WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
     windowClass.lpszClassName = kMessageWindowClass;
-    return ::RegisterClassExA(&windowClass) != 0 ||
+    return ::RegisterClassExW(&windowClass) != 0 ||
            ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
   }();
   return registered;
@@ -36,8 +36,8 @@ Win32TimerPlatform::~Win32TimerPlatform() {
 
 Hwnd Win32TimerPlatform::CreateMessageWindow(IMessageTarget& target) {
   if (!RegisterMessageWindowClass(&WindowProc)) return 0;
-  UniqueWindow window(::CreateWindowExA(0, kMessageWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                        nullptr, ::GetModuleHandleA(nullptr), this));
+  UniqueWindow window(::CreateWindowExW(0, kMessageWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                        nullptr, ::GetModuleHandleW(nullptr), this));
   if (!window) return 0;
   const HWND handle = window.get();
   windows_.emplace(handle, Binding{std::move(window), &target});
@@ -45,7 +45,7 @@ Hwnd Win32TimerPlatform::CreateMessageWindow(IMessageTarget& target) {
 }
 
 void Win32TimerPlatform::DestroyMessageWindow(Hwnd window) {
-  // Taken out of the map first: the messages of the destruction go to DefWindowProcA.
+  // Taken out of the map first: the messages of the destruction go to DefWindowProcW.
   auto node = windows_.extract(ToHwnd(window));
 }
 
@@ -60,23 +60,23 @@ bool Win32TimerPlatform::KillTimer(Hwnd window, std::uintptr_t id) {
 LRESULT CALLBACK Win32TimerPlatform::WindowProc(HWND window, UINT message, WPARAM wParam,
                                                 LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-    ::SetWindowLongPtrA(window, GWLP_USERDATA,
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA,
                         reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
-  auto* self = reinterpret_cast<Win32TimerPlatform*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (self == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
+  auto* self = reinterpret_cast<Win32TimerPlatform*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
   return self->Dispatch(window, message, wParam, lParam);
 }
 
 LRESULT Win32TimerPlatform::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const auto it = windows_.find(window);
-  if (it == windows_.end()) return ::DefWindowProcA(window, message, wParam, lParam);
+  if (it == windows_.end()) return ::DefWindowProcW(window, message, wParam, lParam);
   // The shell may deliver tray notifications as sent messages, and a thread receives sent messages
   // whenever it waits on another thread's window: in the middle of a desktop switch. Such a
   // notification goes back to the queue, so every command runs to its end before the next starts.
   if (message == kTrayCallbackMessage && ::InSendMessage()) {
-    ::PostMessageA(window, message, wParam, lParam);
+    ::PostMessageW(window, message, wParam, lParam);
     return 0;
   }
   IMessageTarget* target = it->second.target;
@@ -84,7 +84,7 @@ LRESULT Win32TimerPlatform::Dispatch(HWND window, UINT message, WPARAM wParam, L
   bool handled = true;  // a message whose handling failed is not handled a second time
   // The target may destroy this window (and itself) while it runs: only locals are used after.
   RunAtBoundary(report_, [&] { handled = target->WindowMessage(request); });
-  return handled ? request.Result : ::DefWindowProcA(window, message, wParam, lParam);
+  return handled ? request.Result : ::DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace mirel::win32

@@ -1,9 +1,10 @@
 #include "tray/win32/tray_platform_win32.h"
 
-#include <cstring>
+#include <iterator>
 #include <utility>
 
 #include "platform/win32/handle_cast.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/windows_api.h"
 #include "tray/win32/timer_platform_win32.h"
 #include "tray/win32/window_hooks_win32.h"
@@ -15,15 +16,15 @@ namespace mirel::win32 {
 
 namespace {
 
-// The Windows 2000 layout: notifications in the version-0 format, a 128-character tip, no
+// The Windows 2000 layout: notifications in the version-0 format, a 128-unit tip, no
 // balloon or GUID members read by the shell.
-constexpr DWORD kNotifyIconDataSize = NOTIFYICONDATAA_V2_SIZE;
+constexpr DWORD kNotifyIconDataSize = NOTIFYICONDATAW_V2_SIZE;
 #if defined(_WIN64)
-static_assert(kNotifyIconDataSize == 504);
+static_assert(kNotifyIconDataSize == 952);
 #else
-static_assert(kNotifyIconDataSize == 488);
+static_assert(kNotifyIconDataSize == 936);
 #endif
-static_assert(sizeof(NOTIFYICONDATAA{}.szTip) == kTrayTipSize);
+static_assert(std::size(NOTIFYICONDATAW{}.szTip) == kTrayTipSize);
 
 HICON ToHicon(IconHandle icon) { return reinterpret_cast<HICON>(icon); }
 IconHandle FromHicon(HICON icon) { return reinterpret_cast<IconHandle>(icon); }
@@ -36,15 +37,17 @@ class Win32TrayPlatform final : public ITrayPlatform {
   ITimerPlatform& Timers() override { return timers_; }
 
   bool NotifyIcon(std::uint32_t message, const TTrayIconData& data) override {
-    NOTIFYICONDATAA record{};
+    NOTIFYICONDATAW record{};
     record.cbSize = kNotifyIconDataSize;
     record.hWnd = ToHwnd(data.Wnd);
     record.uID = data.Id;
     record.uFlags = data.Flags;
     record.uCallbackMessage = data.CallbackMessage;
     record.hIcon = ToHicon(data.Icon);
-    std::memcpy(record.szTip, data.Tip.data(), sizeof(record.szTip));
-    return ::Shell_NotifyIconA(message, &record) != FALSE;
+    // The tip was cut to fit the buffer with its terminating zero, between characters.
+    const std::wstring tip = Wide(data.Tip).substr(0, std::size(record.szTip) - 1);
+    tip.copy(record.szTip, tip.size());
+    return ::Shell_NotifyIconW(message, &record) != FALSE;
   }
 
   std::uint32_t TaskbarCreatedMessage() const override { return taskbarCreated_; }
@@ -72,21 +75,21 @@ class Win32TrayPlatform final : public ITrayPlatform {
   }
   bool PostMessage(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
                    std::intptr_t lParam) override {
-    return ::PostMessageA(ToHwnd(window), message, wParam, lParam) != FALSE;
+    return ::PostMessageW(ToHwnd(window), message, wParam, lParam) != FALSE;
   }
   Hwnd GetParent(Hwnd window) override { return FromHwnd(::GetParent(ToHwnd(window))); }
   void SetFocus(Hwnd window) override { ::SetFocus(ToHwnd(window)); }
 
   void ProcessMessages() override {
     MSG message{};
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) {
         // The quit request belongs to the main loop: put it back and stop here.
         ::PostQuitMessage(static_cast<int>(message.wParam));
         return;
       }
       ::TranslateMessage(&message);
-      ::DispatchMessageA(&message);
+      ::DispatchMessageW(&message);
     }
   }
 
@@ -105,7 +108,7 @@ class Win32TrayPlatform final : public ITrayPlatform {
 
 UINT RegisterTaskbarCreatedMessage() {
   bool recentEnough = true;  // unsure: assume a shell that broadcasts it
-  if (const HMODULE comctl = ::GetModuleHandleA("comctl32.dll")) {
+  if (const HMODULE comctl = ::GetModuleHandleW(L"comctl32.dll")) {
     // DllGetVersion itself first appeared with version 4.71.
     const FARPROC address = ::GetProcAddress(comctl, "DllGetVersion");
     if (address == nullptr) {
@@ -121,7 +124,7 @@ UINT RegisterTaskbarCreatedMessage() {
       }
     }
   }
-  return recentEnough ? ::RegisterWindowMessageA("TaskbarCreated") : 0;
+  return recentEnough ? ::RegisterWindowMessageW(L"TaskbarCreated") : 0;
 }
 
 std::unique_ptr<ITrayPlatform> CreateWin32TrayPlatform(TErrorReport report) {

@@ -1,4 +1,4 @@
-// The tray icons' platform on Win32: Shell_NotifyIconA with the Windows 2000 record, icon copies,
+// The tray icons' platform on Win32: Shell_NotifyIconW with the Windows 2000 record, icon copies,
 // pointer and keys, the window calls, subclassing, and the hidden windows and timers.
 #pragma once
 
@@ -15,7 +15,7 @@ namespace mirel::win32 {
 // one they go to the debugger output.
 std::unique_ptr<ITrayPlatform> CreateWin32TrayPlatform(TErrorReport report);
 
-// RegisterWindowMessageA("TaskbarCreated") when the common controls are version 4.71 or later
+// RegisterWindowMessageW("TaskbarCreated") when the common controls are version 4.71 or later
 // (the shell broadcasts the message from then on; when unsure, it is registered); otherwise 0.
 UINT RegisterTaskbarCreatedMessage();
 

@@ -35,8 +35,8 @@ LRESULT RunHook(std::size_t index, HWND window, UINT message, WPARAM wParam, LPA
     const TErrorReport* report = slot.report;
     RunAtBoundary(*report, [&] { handler(TMessage{message, wParam, lParam, 0}); });
   }
-  if (replaced == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
-  return ::CallWindowProcA(replaced, window, message, wParam, lParam);
+  if (replaced == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
+  return ::CallWindowProcW(replaced, window, message, wParam, lParam);
 }
 
 template <std::size_t Index>
@@ -76,7 +76,7 @@ WindowHookHandle InstallWindowHook(HWND window, std::function<void(const TMessag
   // error tells them apart.
   ::SetLastError(ERROR_SUCCESS);
   const LONG_PTR previous =
-      ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(kHookProcs[index]));
+      ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(kHookProcs[index]));
   if (previous == 0 && ::GetLastError() != ERROR_SUCCESS) {
     slot = HookSlot{};
     return 0;
@@ -95,9 +95,9 @@ void RemoveWindowHook(WindowHookHandle hook) {
     slot = HookSlot{};  // a window that no longer exists is left alone
     return;
   }
-  const LONG_PTR current = ::GetWindowLongPtrA(slot.window, GWLP_WNDPROC);
+  const LONG_PTR current = ::GetWindowLongPtrW(slot.window, GWLP_WNDPROC);
   if (current == reinterpret_cast<LONG_PTR>(kHookProcs[index])) {
-    ::SetWindowLongPtrA(slot.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(slot.replaced));
+    ::SetWindowLongPtrW(slot.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(slot.replaced));
     slot = HookSlot{};
   }
 }
