@@ -33,8 +33,10 @@ file(GLOB program_resources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/app/win32/*.rc
 add_executable(MirelVirtualDesktop WIN32 ${CMAKE_SOURCE_DIR}/app/win32/WinMain.cpp
                ${program_resources})
 target_link_libraries(MirelVirtualDesktop PRIVATE mirel_win32)
-# wWinMain: the runtime's start-up reads the wide command line.
-target_link_options(MirelVirtualDesktop PRIVATE -municode)
+# wWinMain: the runtime's start-up reads the wide command line (MSVC finds wWinMain by itself).
+if(MINGW)
+  target_link_options(MirelVirtualDesktop PRIVATE -municode)
+endif()
 
 # The files the program reads from its own folder, copied beside the executable after each link:
 # the sleep timer dialog's picture and the help page. Listed as link dependencies so that a change

@@ -40,7 +40,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = DefWindowProcA;
   windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   windowClass.lpszClassName = kClassName;
   if (count <= 0 || RegisterClassA(&windowClass) == 0) return 2;

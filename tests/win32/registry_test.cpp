@@ -5,6 +5,7 @@
 
 #include "platform/win32/handle_cast.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_registry.h"
 
 namespace mirel::test {
@@ -107,6 +108,23 @@ TEST_F(Win32RegistryTest, TextIsStoredAsUtf16AndReadBackAsUtf8) {
   ASSERT_EQ(registry.QueryValue(key.get(), name, value), RegRead::kOk);
   EXPECT_EQ(std::string(value.data.begin(), value.data.end()), text + '\0');
   EXPECT_EQ(registry.ValueNames(key.get()), std::vector<std::string>{name});
+}
+
+// Earlier versions wrote through the ANSI functions: the registry keeps the text as UTF-16, so it
+// reads back as the characters that were meant, whatever the code page was.
+TEST_F(Win32RegistryTest, TextWrittenThroughTheAnsiFunctionsReadsBackUnchanged) {
+  const char ansi[] = "Caf\xe9 \xc0 la carte";
+  ASSERT_EQ(::RegSetValueExA(win32::ToHkey(key.get()), "Old", 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(ansi), sizeof(ansi)),
+            ERROR_SUCCESS);
+  wchar_t meant[32] = {};
+  const int units = ::MultiByteToWideChar(CP_ACP, 0, ansi, -1, meant, 32);
+  ASSERT_GT(units, 0);
+
+  RegValue value;
+  ASSERT_EQ(registry.QueryValue(key.get(), "Old", value), RegRead::kOk);
+  EXPECT_EQ(std::string(value.data.begin(), value.data.end()),
+            win32::Utf8(std::wstring_view(meant, static_cast<std::size_t>(units))));
 }
 
 TEST_F(Win32RegistryTest, OverwritingReplacesTheData) {
