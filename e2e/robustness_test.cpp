@@ -323,10 +323,14 @@ TEST_F(HiddenAppsTest, OnlyTheRecordedWindowIsTakenBackAndNoOtherIsTouched) {
                 EqualRect(&now.rect, &was.rect))
         << "touched: " << Describe(was.handle);
   }
-  // Start-up kept the one true record (the option is on) and dropped the rest.
+  // Start-up took back the one true record and dropped the rest. The run that left it did not end
+  // cleanly, so the hiding pass runs for the desktop on screen: Lost, on desktop 1, is shown and
+  // enabled again and its record goes; the other desktops' windows are hidden and recorded.
+  EXPECT_TRUE(WindowsEventually({kStranger, kGamma, kDelta, kFar}, {kAlpha, kBeta, kLost}));
   const auto recorded = ReadStrings(kHiddenAppsKey);
-  EXPECT_EQ(recorded.size(), 1u) << DescribeSampleWindows();
-  EXPECT_EQ(recorded.count(HandleName(Sample(kLost))), 1u);
+  EXPECT_EQ(recorded.count(HandleName(Sample(kLost))), 0u) << DescribeSampleWindows();
+  EXPECT_EQ(recorded.size(), 3u) << DescribeSampleWindows();
+  EXPECT_EQ(recorded.count(HandleName(Sample(kStranger))), 0u);
 
   // Lost is managed again: it lies on desktop 1 and shows with it; Stranger is nobody's business.
   SwitchByHotKey(2);
