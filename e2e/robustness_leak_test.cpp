@@ -170,7 +170,6 @@ TEST_F(LeakTest, WindowsAndMemoryStayFlatOverSwitchesPaintsOverlaysAndTrayMenus)
   TrayMenus(100);
   ASSERT_TRUE(Flat(base, Quiet(), "100 tray menus"));
   EXPECT_TRUE(ProgramUp());
-  EXPECT_LE(HotKeyRetries(), 5) << "hot key presses lost in 514";
 }
 
 }  // namespace

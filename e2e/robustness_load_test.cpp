@@ -185,7 +185,6 @@ TEST_F(ChurnTest, TwoHundredSwitchesAndTrayMenusWhileWindowsComeAndGo) {
     churn.Stop();
     ASSERT_EQ(churn.Error(), "");
     EXPECT_GT(churn.Opened(), 20) << "the sample hardly opened windows";
-    EXPECT_LE(HotKeyRetries(), 4) << "hot key presses lost in 200";
   }
 
   // One more switch with nothing coming or going, then every surviving window is where the

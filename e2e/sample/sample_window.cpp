@@ -1,6 +1,7 @@
 #include "e2e/sample/sample_window.h"
 
 #include <chrono>
+#include <cstdint>
 #include <future>
 #include <mutex>
 #include <set>
@@ -17,6 +18,17 @@ constexpr auto kCreateTimeout = std::chrono::seconds(10);
 
 // How long each window's thread is to stall, by window; read on the window's own thread only.
 thread_local int tHangForMs = 0;
+// Where the thread's window last was, and how often it changed place.
+thread_local POINT tPlace{};
+thread_local std::intptr_t tMoves = 0;
+
+void CountMove(HWND window, const WINDOWPOS& position) {
+  if ((position.flags & SWP_NOMOVE) != 0 || (position.x == tPlace.x && position.y == tPlace.y)) {
+    return;
+  }
+  tPlace = POINT{position.x, position.y};
+  SetPropA(window, kMovesProperty, reinterpret_cast<HANDLE>(++tMoves));
+}
 
 LRESULT CALLBACK SampleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -28,7 +40,11 @@ LRESULT CALLBACK SampleWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
       }
       break;
+    case WM_WINDOWPOSCHANGED:
+      CountMove(window, *reinterpret_cast<const WINDOWPOS*>(lParam));
+      break;
     case WM_DESTROY:
+      RemovePropA(window, kMovesProperty);
       // One sample window per thread: its end ends the thread's loop.
       PostQuitMessage(0);
       return 0;
@@ -93,6 +109,7 @@ void RunWindowThread(WindowRecipe recipe, HWND owner, std::promise<OpenResult> c
     }
     owner = hiddenOwner.get();
   }
+  tPlace = POINT{recipe.x, recipe.y};
   win32::UniqueWindow window(CreateWindowExA(
       recipe.toolWindow ? WS_EX_TOOLWINDOW : 0, recipe.className.c_str(), recipe.title.c_str(),
       WS_OVERLAPPEDWINDOW, recipe.x, recipe.y, recipe.width, recipe.height, owner, nullptr, instance,
