@@ -6,7 +6,6 @@
 // desktop 3 (alone there), Far at x = 12000. Nothing is stored at start, so the hiding option is
 // on. The main window is opened through "Control panel" in the tray menu.
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -141,8 +140,13 @@ class ControlPanelTest : public ProgramFixture {
     return -1;
   }
 
-  // The cells of the visual manager: the paint box's client area split into 4 x 2, each size
-  // rounded half to even as the program does.
+  // The cells of the visual manager at the main window's first size: its paint box of
+  // kBoxWidth x kBoxHeight pixels split into 4 x 2 cells of kCellWidth x kCellHeight (110.5
+  // rounded half to even).
+  static constexpr int kBoxWidth = 488;
+  static constexpr int kBoxHeight = 221;
+  static constexpr int kCellWidth = 122;
+  static constexpr int kCellHeight = 110;
   struct Cells {
     RECT box;
     int width;
@@ -150,19 +154,21 @@ class ControlPanelTest : public ProgramFixture {
   };
   Cells MeasureCells() const {
     const RECT box = WindowRect(PaintBox());
-    return {box, static_cast<int>(std::nearbyint((box.right - box.left) / 4.0)),
-            static_cast<int>(std::nearbyint((box.bottom - box.top) / 2.0))};
+    EXPECT_EQ(box.right - box.left, kBoxWidth);
+    EXPECT_EQ(box.bottom - box.top, kBoxHeight);
+    return {box, kCellWidth, kCellHeight};
   }
-  // The screen point of a plane point (screen pixels seen from desktop 1) in the picture.
+  // A screen point in the picture near the plane point (x, y) (screen pixels seen from desktop 1).
   POINT InPicture(const Cells& cells, int x, int y) const {
-    return POINT{cells.box.left + static_cast<LONG>(std::lround(1.0 * x * cells.width / W)),
-                 cells.box.top + static_cast<LONG>(std::lround(1.0 * y * cells.height / H))};
+    return POINT{cells.box.left + x * cells.width / W, cells.box.top + y * cells.height / H};
   }
 
   HWND Overlay() const { return program.Window(kOverlayClass); }
 
-  // The overlay visible with `caption`, sized to its text plus 20 x 15, centred on the screen.
-  void ExpectOverlayShown(const std::string& caption, const std::string& artifact) {
+  // The overlay visible with `caption` at `expected`: its text in the bold 32-pixel font plus
+  // 20 x 15, centred on the 1024 x 768 screen.
+  void ExpectOverlayShown(const std::string& caption, const RECT& expected,
+                          const std::string& artifact) {
     HWND overlay = nullptr;
     ASSERT_TRUE(Eventually("the overlay visible with \"" + caption + "\"", [&] {
       overlay = Overlay();
@@ -177,27 +183,12 @@ class ControlPanelTest : public ProgramFixture {
         })) {
       SaveArtifact(picture, artifact);
     }
+    EXPECT_EQ(Text(shown), Text(expected)) << Describe(overlay);
+  }
 
-    // The text measured in the overlay's font: MS Sans Serif, bold, 32 pixels, Cyrillic set.
-    LOGFONTA font{};
-    font.lfHeight = -32;
-    font.lfWeight = FW_BOLD;
-    font.lfCharSet = RUSSIAN_CHARSET;
-    font.lfQuality = NONANTIALIASED_QUALITY;
-    lstrcpynA(font.lfFaceName, "MS Sans Serif", LF_FACESIZE);
-    const win32::UniqueFont handle(CreateFontIndirectA(&font));
-    const win32::WindowDc screen = win32::GetWindowDc(nullptr);
-    SIZE text{};
-    {
-      const win32::ScopedSelection select(screen.get(), handle.get());
-      GetTextExtentPoint32A(screen.get(), caption.c_str(), static_cast<int>(caption.size()), &text);
-    }
-    const int width = shown.right - shown.left;
-    const int height = shown.bottom - shown.top;
-    EXPECT_EQ(width, text.cx + 20) << Describe(overlay);
-    EXPECT_EQ(height, text.cy + 15) << Describe(overlay);
-    EXPECT_EQ(shown.left, (W - width) / 2) << Describe(overlay);
-    EXPECT_EQ(shown.top, (H - height) / 2) << Describe(overlay);
+  static std::string Text(const RECT& r) {
+    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
+           std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
   }
 
   ::testing::AssertionResult OverlayEventuallyHidden() const {
@@ -395,13 +386,14 @@ TEST_F(OverlayTest, ShowsTheNameCentredThenHandsTheFocusBack) {
   ASSERT_TRUE(Eventually("Alpha in front", [&] { return GetForegroundWindow() == alpha; }));
 
   PressKeys({VK_SHIFT, VK_CONTROL, VK_F2});  // the hot key of desktop 2
-  ExpectOverlayShown("Desktop 2", "overlay-desktop-2");
+  // "Desktop 2" is 182 x 38 pixels in the overlay's font: 202 x 53 with the margins.
+  ExpectOverlayShown("Desktop 2", RECT{411, 357, 613, 410}, "overlay-desktop-2");
   ASSERT_TRUE(OverlayEventuallyHidden());
   ASSERT_TRUE(Eventually("Gamma, the topmost window of desktop 2, in front",
                          [&] { return GetForegroundWindow() == gamma; }));
 
   ClickTrayIcon(1);
-  ExpectOverlayShown("Desktop 1", "overlay-desktop-1");
+  ExpectOverlayShown("Desktop 1", RECT{411, 357, 613, 410}, "overlay-desktop-1");
   ASSERT_TRUE(OverlayEventuallyHidden());
   ASSERT_TRUE(Eventually("Alpha, remembered for desktop 1, in front",
                          [&] { return GetForegroundWindow() == alpha; }));

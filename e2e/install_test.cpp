@@ -22,6 +22,7 @@
 #include "e2e/driver/process.h"
 #include "e2e/driver/program.h"
 #include "e2e/driver/registry.h"
+#include "e2e/driver/retry.h"
 #include "e2e/driver/screen_capture.h"
 #include "e2e/driver/shell_link.h"
 #include "e2e/driver/tray.h"
@@ -179,16 +180,10 @@ void ExpectProjectVersion(const std::string& executable) {
 
 // --- Another process's controls ------------------------------------------------------------------
 
-// The tray menu's first item ("Control panel") or last item ("Exit"). The program opens its menu
-// on the right button's press, so the menu takes the release; in Wine's notification area the
-// next right click on the icons is then now and then swallowed (about one in three after a menu
-// chosen from; every other one in a row of menus closed by a key). A second click opens it.
+// The tray menu's first item ("Control panel") or last item ("Exit"); OpenTrayMenu repeats a right
+// click that Wine's notification area swallowed, counted.
 void ChooseFromTrayMenu(WORD key) {
-  for (int attempt = 0; attempt < 2 && FindOpenMenu() == nullptr; ++attempt) {
-    Click(TrayIconCentre(1), MouseButton::kRight);
-    WaitUntil([] { return FindOpenMenu() != nullptr; }, seconds(3));
-  }
-  if (FindOpenMenu() == nullptr) throw DriverError("the tray menu did not open");
+  OpenTrayMenu(1);
   ChooseMenuItemByKeys({key, VK_RETURN});
 }
 
@@ -206,11 +201,13 @@ bool AnyTrayIconShown() {
 class PackageTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    ResetRetryTallies();
     DeleteProgramKey();
     SweepDeadTrayIcons();
   }
 
   void TearDown() override {
+    EXPECT_TRUE(RetriesWithinAllowance());
     if (HasFailure()) {
       const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
       std::cerr << "screen at the failure: "

@@ -237,8 +237,7 @@ TEST_F(CrashTest, KilledOnAnotherDesktopTheNextRunTakesItOver) {
       KillProgram();
       WriteString(kOptionsKey, "HideApps", hide ? "1" : "0");
       StartProgram();
-      PressShiftCtrlF(desktop, program.MainWindow());
-      ASSERT_TRUE(SwitchCompleted(desktop));
+      SwitchByHotKey(desktop);
       ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(dxOf.at(desktop))));
       std::vector<std::string> hidden;
       for (const std::string& title : all) {
@@ -253,8 +252,7 @@ TEST_F(CrashTest, KilledOnAnotherDesktopTheNextRunTakesItOver) {
       KillProgram();
       StartProgram();
       EXPECT_TRUE(WindowsEventually(hidden, shown));
-      PressShiftCtrlF(1, program.MainWindow());
-      ASSERT_TRUE(SwitchCompleted(1));
+      SwitchByHotKey(1);
       ASSERT_TRUE(WindowsEventuallyAt(StandardLefts()));
       if (hide) {
         ASSERT_TRUE(WindowsEventually({kGamma, kDelta, kFar}, {kAlpha, kBeta}));
@@ -329,17 +327,33 @@ TEST_F(MainWindowTest, ToolbarDesktopButtonsSwitch) {
   EXPECT_TRUE(IsWindowVisible(program.MainWindow()));
 }
 
-TEST_F(MainWindowTest, PicturesOfTheFourPages) {
+// Each tab shows its own page: the control that only that page holds is visible and the others'
+// are not, and no two pages look alike.
+TEST_F(MainWindowTest, EachTabShowsItsOwnPage) {
   ShowMainWindow();
   const HWND main = program.MainWindow();
   const HWND pages = FindChild(main, "SysTabControl32");
   ASSERT_NE(pages, nullptr) << "no page control in the main window";
   ASSERT_EQ(SendMessageA(pages, TCM_GETITEMCOUNT, 0, 0), 4);
+  const HWND own[] = {FindChild(main, "SysTreeView32"), FindChild(main, "TPaintBox"),
+                      FindChild(main, "Button", std::string("Hide other apps from taskbar")),
+                      FindChild(main, "msctls_hotkey32")};
+  std::vector<Image> pictures;
   for (int page = 0; page < 4; ++page) {
+    ASSERT_NE(own[page], nullptr) << "no control of page " << page;
     Click(Centre(TabRect(pages, page)));
-    ASSERT_TRUE(Eventually("page " + std::to_string(page) + " selected",
-                           [&] { return SendMessageA(pages, TCM_GETCURSEL, 0, 0) == page; }));
-    SaveArtifact(SettledPicture(main), "main-window-page-" + std::to_string(page));
+    ASSERT_TRUE(Eventually("page " + std::to_string(page) + " alone shown", [&] {
+      for (int other = 0; other < 4; ++other) {
+        if ((IsWindowVisible(own[other]) != FALSE) != (other == page)) return false;
+      }
+      return SendMessageA(pages, TCM_GETCURSEL, 0, 0) == page;
+    }));
+    pictures.push_back(SettledPicture(main));
+    SaveArtifact(pictures.back(), "main-window-page-" + std::to_string(page));
+    for (int before = 0; before < page; ++before) {
+      EXPECT_GT(CountDifferentPixels(pictures[before], pictures[page]), 0)
+          << "pages " << before << " and " << page << " look the same";
+    }
   }
 }
 
@@ -383,10 +397,7 @@ class MonitorsTest : public ProgramFixture {
     const int row = ((r.top + r.bottom) / 2 - screen.top + h * ((current - 1) / 4)) / h;
     return 1 + column + 4 * row;
   }
-  void Switch(int desktop) {
-    PressShiftCtrlF(desktop, program.MainWindow());
-    ASSERT_TRUE(SwitchCompleted(desktop));
-  }
+  void Switch(int desktop) { SwitchByHotKey(desktop); }
 };
 
 TEST_F(MonitorsTest, WindowsOnBothMonitorsGoAwayTogetherAndComeBackExactly) {
@@ -446,20 +457,21 @@ TEST_F(MonitorsTest, ALiveChangeKeepsEveryWindowOnItsDesktop) {
   EXPECT_TRUE(s3.left >= -800 && s3.right <= 1024) << DescribeSampleWindows();
 }
 
-}  // namespace
-}  // namespace mirel::e2e
-namespace mirel::e2e {
-namespace {
-// A second click that arrives while the first switch is still running is handled after it.
+// A second click that arrives while the first switch is still running is handled after it: both
+// switches run, and the second desktop stays. Delta, alone on desktop 3, shows the first switch:
+// it comes onto the screen and leaves it again, two moves where the second switch alone makes one.
 TEST_F(TrayTest, TwoQuickClicksEndOnTheSecondDesktop) {
   for (int round = 1; round <= 8; ++round) {
+    const int movesBefore = sample.Moves(kDelta);
     Click(TrayIconCentre(3));
     Click(TrayIconCentre(1));
     ASSERT_TRUE(SwitchCompleted(1)) << "round " << round;
     ASSERT_TRUE(WindowsEventuallyAt(StandardLefts())) << "round " << round;
     ASSERT_TRUE(WindowsEventually({kGamma, kDelta, kFar}, {kAlpha, kBeta})) << "round " << round;
+    EXPECT_EQ(sample.Moves(kDelta) - movesBefore, 2) << "round " << round;
     SwitchWithTrayIcon(2);
   }
 }
+
 }  // namespace
 }  // namespace mirel::e2e

@@ -1,8 +1,8 @@
 // The pictures of README.md, as a user sees the program: the four tray icons, the open tray menu
 // with its "Switch To" list, each page of the control panel, the name of the desktop after a
 // switch. Each picture is taken once what it shows is on the screen and has settled, cut to the
-// part worth showing, and saved under the artifacts folder; tools/screenshots turns them into
-// docs/images/*.png.
+// part worth showing, and saved under the artifacts folder; tools/screenshots runs this program
+// (it is built with the end-to-end tests, and is not one) and turns them into docs/images/*.png.
 //
 // Standard windows (ProgramFixture): Alpha and Beta on desktop 1, Gamma on desktop 2, Delta on
 // desktop 3, Far beyond reach. Nothing is stored at start.
@@ -128,14 +128,7 @@ TEST_F(ReadmePicturesTest, TrayIconsAndTheDesktopNameAfterASwitch) {
 }
 
 TEST_F(ReadmePicturesTest, TrayMenuWithTheSwitchToList) {
-  // The program opens its menu on the right button's press, so the menu takes the release; in
-  // Wine's notification area the next right click on the icons is then now and then swallowed.
-  // A second click opens it.
-  for (int attempt = 0; attempt < 2 && FindOpenMenu() == nullptr; ++attempt) {
-    Click(TrayIconCentre(1), MouseButton::kRight);
-    WaitUntil([] { return FindOpenMenu() != nullptr; }, std::chrono::seconds(3));
-  }
-  ASSERT_NE(FindOpenMenu(), nullptr) << "the tray menu did not open";
+  OpenTrayMenu(1);
   // Down four times: "Control panel", "Turn off monitor", "Sleep timer", "Switch To"; Right
   // opens its list of windows.
   for (WORD key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT}) TapKey(key);

@@ -5,6 +5,7 @@
 // Standard windows (ProgramFixture): Alpha and Beta on desktop 1, Gamma on desktop 2, Delta on
 // desktop 3, Far beyond the reach of any switch. Nothing is stored: the hiding option is on.
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -32,7 +33,9 @@ TEST_F(HungWindowTest, ASwitchMovesEveryOtherWindowAtOnceAndTheSleeperLandsAfter
                                    "hangfor=30000");
   ASSERT_TRUE(Eventually("the sleeper's thread asleep", [&] { return !Answers(sleeper, 100); }));
 
-  SwitchByHotKey(2);
+  // The switch does not wait for the sleeper: it ends within 2 s of the press.
+  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(SwitchByHotKey(2));
+  EXPECT_LE(took.count(), 2000) << "ms from the press to the end of the switch";
   ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(-W)));
   ASSERT_TRUE(WindowsEventually({kAlpha, kBeta, kDelta, kFar}, {kGamma}));
   // Everything above happened while the sleeper still slept: the switch did not wait for it.
@@ -185,7 +188,6 @@ TEST_F(ChurnTest, TwoHundredSwitchesAndTrayMenusWhileWindowsComeAndGo) {
     churn.Stop();
     ASSERT_EQ(churn.Error(), "");
     EXPECT_GT(churn.Opened(), 20) << "the sample hardly opened windows";
-    EXPECT_LE(HotKeyRetries(), 4) << "hot key presses lost in 200";
   }
 
   // One more switch with nothing coming or going, then every surviving window is where the

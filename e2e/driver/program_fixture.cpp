@@ -1,9 +1,14 @@
 #include "e2e/driver/program_fixture.h"
 
+#include <algorithm>
+#include <iostream>
+
 #include "e2e/driver/artifacts.h"
 #include "e2e/driver/controls.h"
+#include "e2e/driver/hot_keys.h"
 #include "e2e/driver/input.h"
 #include "e2e/driver/registry.h"
+#include "e2e/driver/retry.h"
 #include "e2e/driver/tray.h"
 #include "e2e/driver/wait.h"
 #include "e2e/driver/window_query.h"
@@ -57,6 +62,7 @@ std::vector<std::string> ProgramFixture::StandardAndUnicodeWindows() const {
 }
 
 void ProgramFixture::SetUp() {
+  ResetRetryTallies();
   DeleteProgramKey();
   PrepareSettings();
   // Icons must take their places from the right edge of the virtual desktop's taskbar; with
@@ -67,6 +73,12 @@ void ProgramFixture::SetUp() {
 }
 
 void ProgramFixture::TearDown() {
+  EXPECT_TRUE(RetriesWithinAllowance());
+  if (switchesTimed_ > 0) {
+    std::cerr << "longest switch: "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(longestSwitch_).count()
+              << " ms of " << switchesTimed_ << "\n";
+  }
   if (HasFailure()) {
     const std::string path = SaveArtifact(CaptureScreen(), CurrentTestName() + "-failure");
     std::cerr << "screen at the failure: " << path << "\n";
@@ -104,9 +116,31 @@ void ProgramFixture::SwitchWithTrayIcon(int desktop) {
 }
 
 void ProgramFixture::SwitchWithClick(POINT point, int desktop) {
+  const auto start = std::chrono::steady_clock::now();
   Click(point);
   Await("the switch to desktop " + std::to_string(desktop) + " to complete (overlay caption)",
-        [&] { return OverlayCaptionIs(desktop); });
+        [&] { return OverlayCaptionIs(desktop); }, kSwitchTimeout);
+  NoteSwitchTime(std::chrono::steady_clock::now() - start);
+}
+
+std::chrono::steady_clock::duration ProgramFixture::SwitchByHotKey(int desktop) {
+  const auto start = std::chrono::steady_clock::now();
+  const bool switched = Retrying(kHotKeyPress, "Shift+Ctrl+F" + std::to_string(desktop), [&] {
+    PressShiftCtrlF(desktop, program.MainWindow());
+    return WaitUntil([&] { return OverlayCaptionIs(desktop); }, kSwitchTimeout);
+  });
+  if (!switched) {
+    throw DriverError("the hot key switch to desktop " + std::to_string(desktop) +
+                      " did not complete\n  " + DescribeSampleWindows());
+  }
+  const auto took = std::chrono::steady_clock::now() - start;
+  NoteSwitchTime(took);
+  return took;
+}
+
+void ProgramFixture::NoteSwitchTime(std::chrono::steady_clock::duration took) {
+  longestSwitch_ = std::max(longestSwitch_, took);
+  ++switchesTimed_;
 }
 
 bool ProgramFixture::OverlayCaptionIs(int desktop) const {
@@ -210,7 +244,7 @@ Image ProgramFixture::IconIn(const Image& tray, int desktop) {
 ::testing::AssertionResult ProgramFixture::SwitchCompleted(int desktop) const {
   return Eventually(
       "the overlay caption \"Desktop " + std::to_string(desktop) + "\"",
-      [&] { return OverlayCaptionIs(desktop); }, kDefaultTimeout,
+      [&] { return OverlayCaptionIs(desktop); }, kSwitchTimeout,
       [&] { return "overlay: " + Describe(program.Window(kOverlayClass)); });
 }
 

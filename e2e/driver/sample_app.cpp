@@ -1,9 +1,11 @@
 #include "e2e/driver/sample_app.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "e2e/driver/wait.h"
 #include "e2e/driver/window_query.h"
+#include "e2e/sample/sample_window.h"
 
 namespace mirel::e2e {
 namespace {
@@ -51,6 +53,11 @@ void SampleApp::Start(const std::vector<std::string>& windowRecipes) {
 HWND SampleApp::FindWindowTitled(const std::string& title) const {
   return FindTopLevel(
       [&](HWND w) { return IsSampleWindow(w, process_.Id()) && WindowTitle(w) == title; });
+}
+
+int SampleApp::Moves(const std::string& title) const {
+  return static_cast<int>(
+      reinterpret_cast<std::intptr_t>(GetPropA(Window(title), sample::kMovesProperty)));
 }
 
 HWND SampleApp::Window(const std::string& title) const {

@@ -23,6 +23,9 @@ class SampleApp {
   HWND Window(const std::string& title) const;
   // The same, null when there is none.
   HWND FindWindowTitled(const std::string& title) const;
+  // How often the window titled `title` has changed place since it opened: every move counts, also
+  // one that a later move undid before the test looked.
+  int Moves(const std::string& title) const;
   // Every window of the sample that is not its control window or a hidden owner.
   std::vector<HWND> Windows() const;
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "e2e/driver/input.h"
+#include "e2e/driver/retry.h"
 #include "e2e/driver/screen_capture.h"
 #include "e2e/driver/wait.h"
 #include "e2e/driver/window_query.h"
@@ -79,17 +80,22 @@ void ClickTrayIcon(int desktop) { Click(TrayIconCentre(desktop), MouseButton::kL
 
 HWND OpenTrayMenu(int desktop) {
   // The program opens its menu on the right button's press, so the menu takes the release; after
-  // that, Wine's notification area now and then swallows the next right click on the icons
-  // (about one in three, and now and then two in a row). Further clicks open the menu; they are
-  // seconds apart, so the shell never pairs two of them into a double click.
+  // that, Wine's notification area now and then swallows the next right click on the icons. A
+  // lost click is repeated (kTrayRightClick); the clicks are seconds apart, so the shell never
+  // pairs two of them into a double click.
   constexpr std::chrono::seconds kPerClick{3};
-  constexpr int kClicks = 4;
   HWND menu = nullptr;
-  for (int attempt = 0; attempt < kClicks && menu == nullptr; ++attempt) {
-    Click(TrayIconCentre(desktop), MouseButton::kRight);
-    WaitUntil([&] { return (menu = FindOpenMenu()) != nullptr; }, kPerClick);
+  const bool opened = Retrying(kTrayRightClick, "tray menu of icon " + std::to_string(desktop),
+                               [&] {
+                                 Click(TrayIconCentre(desktop), MouseButton::kRight);
+                                 return WaitUntil(
+                                     [&] { return (menu = FindOpenMenu()) != nullptr; },
+                                     kPerClick);
+                               });
+  if (!opened) {
+    throw DriverError("the tray menu did not open after " +
+                      std::to_string(kTrayRightClick.triesPerAction) + " right clicks");
   }
-  if (menu == nullptr) throw DriverError("the tray menu did not open after " + std::to_string(kClicks) + " right clicks");
   return menu;
 }
 

@@ -41,8 +41,9 @@ void SweepDeadTrayIcons();
 // A left click on the icon of `desktop`.
 void ClickTrayIcon(int desktop);
 
-// A right click on the icon of `desktop` (a second one when Wine swallowed the first); returns the
-// tray menu's window once it is open. Throws DriverError when no menu opens.
+// A right click on the icon of `desktop`, repeated as a lost kTrayRightClick (retry.h) when Wine
+// swallowed it; returns the tray menu's window once it is open. Throws DriverError when no menu
+// opens.
 HWND OpenTrayMenu(int desktop = 1);
 
 // Presses `keys` one after the other in the open menu and waits until the menu has closed.

@@ -1,6 +1,7 @@
 #include "e2e/sample/sample_window.h"
 
 #include <chrono>
+#include <cstdint>
 #include <future>
 #include <iterator>
 #include <mutex>
@@ -19,6 +20,17 @@ constexpr auto kCreateTimeout = std::chrono::seconds(10);
 
 // How long each window's thread is to stall, by window; read on the window's own thread only.
 thread_local int tHangForMs = 0;
+// Where the thread's window last was, and how often it changed place.
+thread_local POINT tPlace{};
+thread_local std::intptr_t tMoves = 0;
+
+void CountMove(HWND window, const WINDOWPOS& position) {
+  if ((position.flags & SWP_NOMOVE) != 0 || (position.x == tPlace.x && position.y == tPlace.y)) {
+    return;
+  }
+  tPlace = POINT{position.x, position.y};
+  SetPropA(window, kMovesProperty, reinterpret_cast<HANDLE>(++tMoves));
+}
 
 LRESULT CALLBACK SampleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -30,7 +42,11 @@ LRESULT CALLBACK SampleWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
       }
       break;
+    case WM_WINDOWPOSCHANGED:
+      CountMove(window, *reinterpret_cast<const WINDOWPOS*>(lParam));
+      break;
     case WM_DESTROY:
+      RemovePropA(window, kMovesProperty);
       // One sample window per thread: its end ends the thread's loop.
       PostQuitMessage(0);
       return 0;
@@ -97,10 +113,12 @@ void RunWindowThread(WindowRecipe recipe, HWND owner, std::promise<OpenResult> c
     }
     owner = hiddenOwner.get();
   }
+  tPlace = POINT{recipe.x, recipe.y};
   // Wide functions: a title in any script is the window's text as given (UTF-8 in the recipe).
   win32::UniqueWindow window(CreateWindowExW(
       recipe.toolWindow ? WS_EX_TOOLWINDOW : 0, win32::Wide(recipe.className).c_str(),
-      win32::Wide(recipe.title).c_str(), WS_OVERLAPPEDWINDOW, recipe.x, recipe.y, recipe.width, recipe.height, owner, nullptr, instance,
+      win32::Wide(recipe.title).c_str(), WS_OVERLAPPEDWINDOW, recipe.x, recipe.y, recipe.width,
+      recipe.height, owner, nullptr, instance,
       nullptr));
   if (!window) {
     created.set_value({nullptr, ErrorText("CreateWindowEx")});

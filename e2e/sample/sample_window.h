@@ -10,6 +10,10 @@
 
 namespace mirel::sample {
 
+// The property of each sample window that counts its changes of place: another process reads it
+// with GetProp, and sees every move, also one that a later move undid before it looked.
+inline constexpr char kMovesProperty[] = "MirelSampleMoves";
+
 struct OpenResult {
   HWND window = nullptr;  // null on failure
   std::string error;

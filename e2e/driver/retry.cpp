@@ -1,0 +1,76 @@
+#include "e2e/driver/retry.h"
+
+#include <cmath>
+#include <iostream>
+#include <map>
+
+namespace mirel::e2e {
+namespace {
+
+// How rarely a test of a program that loses nothing may exceed its allowance.
+constexpr double kFalseAlarm = 1e-3;
+
+struct Tally {
+  const LossyAction* kind = nullptr;
+  int tries = 0;
+  int repeats = 0;
+};
+
+// Per kind, for the running test. The driver runs on the test's thread only.
+std::map<std::string, Tally>& Tallies() {
+  static std::map<std::string, Tally> tallies;
+  return tallies;
+}
+
+}  // namespace
+
+bool Retrying(const LossyAction& kind, const std::string& what,
+              const std::function<bool()>& attempt, const std::function<void()>& beforeRepeat) {
+  Tally& tally = Tallies()[kind.name];
+  tally.kind = &kind;
+  for (int tryNumber = 1; tryNumber <= kind.triesPerAction; ++tryNumber) {
+    if (tryNumber > 1) {
+      ++tally.repeats;
+      std::cerr << what << ": " << kind.name << " lost; try " << tryNumber << " of "
+                << kind.triesPerAction << " (repeat " << tally.repeats << " in this test)\n";
+      if (beforeRepeat) beforeRepeat();
+    }
+    ++tally.tries;
+    if (attempt()) return true;
+  }
+  return false;
+}
+
+int RetryAllowance(const LossyAction& kind, int tries) {
+  // The smallest k with P(X > k) below kFalseAlarm for X ~ Poisson(tries x rate).
+  const double mean = tries * kind.lossRate;
+  double term = std::exp(-mean);  // P(X = 0)
+  double atMost = term;
+  int k = 0;
+  while (1.0 - atMost >= kFalseAlarm) {
+    ++k;
+    term *= mean / k;
+    atMost += term;
+  }
+  return k;
+}
+
+void ResetRetryTallies() { Tallies().clear(); }
+
+::testing::AssertionResult RetriesWithinAllowance() {
+  std::string over;
+  for (const auto& [name, tally] : Tallies()) {
+    const int allowed = RetryAllowance(*tally.kind, tally.tries);
+    std::cerr << name << ": " << tally.repeats << " repeats in " << tally.tries
+              << " tries (allowed " << allowed << ")\n";
+    if (tally.repeats > allowed) {
+      over += "\n  " + std::string(name) + ": " + std::to_string(tally.repeats) + " repeats in " +
+              std::to_string(tally.tries) + " tries, more than the " + std::to_string(allowed) +
+              " the measured loss rate allows";
+    }
+  }
+  if (over.empty()) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "lost more than Wine loses:" << over;
+}
+
+}  // namespace mirel::e2e
