@@ -11,6 +11,11 @@ namespace mirel {
 namespace {
 
 constexpr const char* kProgramManager = "Program Manager";
+// The notification area belongs to the shell, not to a desktop. Windows' taskbar has no title and
+// is skipped with the untitled windows; Wine's stand-alone tray (no virtual desktop) has one, and
+// hiding it would take the program's own icons away.
+constexpr const char* kTaskbarClass = "Shell_TrayWnd";
+constexpr const char* kStandaloneTrayClass = "__winex11_standalone_tray";
 // Windows whose left or top lies this far out (or further) are parked by their application and
 // never moved; the layout pushes the bound out to the far edge of its grid.
 constexpr std::int32_t kParkingBound = 10000;
@@ -94,8 +99,21 @@ void TDesktopEngine::RefreshWindowList() {
     if (!ws_.IsWindowVisible(window) && IndexOfHidden(window) < 0) continue;
     const std::string title = GetWindowTitle(ws_, window);
     if (title.empty() || title == kProgramManager) continue;
+    if (IsNotificationArea(window)) continue;
     managedWindows_.push_back(window);
   }
+  // Forget the answers for windows that have gone (handles are reused).
+  if (notificationArea_.size() > 2 * managedWindows_.size() + 64) notificationArea_.clear();
+}
+
+bool TDesktopEngine::IsNotificationArea(Hwnd window) {
+  // Asked once per window: the class does not change, and a switch must not pay for it again.
+  auto [it, inserted] = notificationArea_.try_emplace(window, false);
+  if (inserted) {
+    const std::string className = GetWindowClass(ws_, window);
+    it->second = className == kTaskbarClass || className == kStandaloneTrayClass;
+  }
+  return it->second;
 }
 
 int TDesktopEngine::IndexOfHidden(Hwnd window) const {

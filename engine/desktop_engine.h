@@ -114,6 +114,7 @@ class TDesktopEngine {
 
  private:
   bool IsOverlay(Hwnd window);
+  bool IsNotificationArea(Hwnd window);
   // Whether the window's thread answers messages; asked once per thread and pass. A window whose
   // thread is stuck is moved, shown, hidden and enabled without waiting for it.
   bool Answers(Hwnd window);
@@ -185,6 +186,7 @@ class TDesktopEngine {
   // Handle -> index of its entry in hiddenWindows_; a window has at most one entry.
   std::unordered_map<Hwnd, std::size_t> hiddenIndex_;
   std::unordered_map<std::uint32_t, bool> threadAnswers_;  // for the current pass
+  std::unordered_map<Hwnd, bool> notificationArea_;         // by window, asked once
   // The last move queued for each window whose thread was stuck, until it answers again: its
   // next moves add to that one, and the hiding pass treats it as already there.
   std::unordered_map<Hwnd, Rect> queuedMoves_;

@@ -36,6 +36,9 @@ TEST_F(DesktopModel, RefreshSkipsOwnWindowsInvisibleUntitledAndProgramManager) {
   ws.AddWindow("", {0, 0, 10, 10});
   ws.AddWindow("Program Manager", {0, 0, W, H});
   const Hwnd lowerCase = ws.AddWindow("program manager", {0, 0, 10, 10});
+  ws.Window(ws.AddWindow("Wine System Tray", {0, 0, 10, 10})).className =
+      "__winex11_standalone_tray";
+  ws.Window(ws.AddWindow("Taskbar", {0, 740, 1024, 768})).className = "Shell_TrayWnd";
   const Hwnd invisible = WindowOn(0, "Invisible");
   ws.Window(invisible).visible = false;
   host.overlayWindow = ws.AddWindow("Desktop 1", {0, 0, 10, 10});
