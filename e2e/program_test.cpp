@@ -436,7 +436,7 @@ TEST_F(MonitorsTest, ALiveChangeKeepsEveryWindowOnItsDesktop) {
                            [&] { return Cell() == cell; }));
     DWORD_PTR answer = 0;
     ASSERT_NE(SendMessageTimeoutA(program.MainWindow(), WM_DISPLAYCHANGE, 24,
-                                  MAKELPARAM(1024, 768), SMTO_ABORTIFHUNG, 10000, &answer),
+                                  MAKELPARAM(1024, 768), SMTO_ABORTIFHUNG, 30000, &answer),
               0);
   };
   const std::map<std::string, int> desktops{{"P1", 1}, {"S1", 1}, {"P2", 2}, {"S3", 3}};

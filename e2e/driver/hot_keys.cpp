@@ -8,11 +8,11 @@
 
 namespace mirel::e2e {
 
-void PressShiftCtrlF(int n, HWND programWindow) {
+void PressShiftCtrlF(int n, HWND programWindow, unsigned answerWithinMs) {
   constexpr auto kQuiet = std::chrono::milliseconds(30);
   // Between switches the program idles in its message loop and answers within milliseconds; a
   // longer wait would let a program that stalls after each switch pass.
-  constexpr UINT kAnswerWithinMs = 500;
+  const UINT kAnswerWithinMs = answerWithinMs;
   Await("the keys of the previous press up", [] {
     if (KeyDown(VK_SHIFT) || KeyDown(VK_CONTROL)) return false;
     for (int k = 1; k <= 8; ++k) {

@@ -12,7 +12,8 @@ inline bool KeyDown(WORD key) { return (GetAsyncKeyState(key) & 0x8000) != 0; }
 // Shift+Ctrl+F<n> through SendInput, once the keys of the previous press are up and the program
 // (its window `programWindow`) has been back in its message loop for a moment: Wine was measured to
 // drop about one hot key in 25 to 90 pressed 10 to 15 ms after the previous switch, and none with
-// 30 ms between. Throws DriverError when the program does not answer within half a second.
-void PressShiftCtrlF(int n, HWND programWindow);
+// 30 ms between. Throws DriverError when the program does not answer within `answerWithinMs`
+// (half a second; longer only where each window the program hides costs seconds).
+void PressShiftCtrlF(int n, HWND programWindow, unsigned answerWithinMs = 500);
 
 }  // namespace mirel::e2e
