@@ -408,14 +408,15 @@ void TDesktopEngine::FollowLayout() {
 }
 
 void TDesktopEngine::DisplayChanged() {
-  Relayout(layout_, true);
-  layout_ = ChooseLayout(ws_.VirtualScreen());
+  const TDesktopLayout live = ChooseLayout(ws_.VirtualScreen());
+  Relayout(layout_, live, true);
+  layout_ = live;
   record_.Write(currentDesktop_, layout_);
   host_.RepaintVisualManagerIfShowing();
 }
 
-void TDesktopEngine::Relayout(const TDesktopLayout& from, bool usePlaces) {
-  const TDesktopLayout to = ChooseLayout(ws_.VirtualScreen());
+void TDesktopEngine::Relayout(const TDesktopLayout& from, const TDesktopLayout& to,
+                              bool usePlaces) {
   if (!from.Valid() || !to.Valid()) return;
   const std::vector<MonitorInfo> monitors = ws_.Monitors();
   const int current = currentDesktop_;
@@ -530,7 +531,7 @@ void TDesktopEngine::TakeOverDesktops(bool recovered) {
   currentDesktop_ = static_cast<std::uint16_t>(state.Current.value_or(0));
   if (state.Switch) FinishRecordedSwitch(*state.Switch);
   // Monitors that changed between the runs: the windows follow as they would have at once.
-  if (layout_ != live) Relayout(layout_, false);
+  if (layout_ != live) Relayout(layout_, live, false);
   layout_ = live;
   record_.Write(currentDesktop_, layout_);
   RefreshWindowList();

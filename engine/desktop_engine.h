@@ -139,8 +139,8 @@ class TDesktopEngine {
   void PlaceWindows(std::vector<TMove>& moves, const std::vector<TMove>& stuck);
   // Where each window of `moves` now lies, with `current` on screen.
   void RememberPlaces(const std::vector<TMove>& moves, int current);
-  // Puts every managed window laid out in `from` back on its desktop in the live layout.
-  void Relayout(const TDesktopLayout& from, bool usePlaces);
+  // Puts every managed window laid out in `from` back on its desktop in `to`.
+  void Relayout(const TDesktopLayout& from, const TDesktopLayout& to, bool usePlaces);
   // Reads the virtual screen; when it differs from the layout the windows lie in (a change the
   // program was not told of), the windows follow first.
   void FollowLayout();

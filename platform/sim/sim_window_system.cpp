@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "engine/desktop_geometry.h"
 #include "platform/utf.h"
 
 namespace mirel::sim {
@@ -44,18 +45,11 @@ void SimWindowSystem::SetMonitors(std::vector<MonitorInfo> monitors) {
 void SimWindowSystem::ChangeMonitors(std::vector<MonitorInfo> monitors, bool pullOffScreen) {
   const std::vector<MonitorInfo> before = monitors_;
   SetMonitors(std::move(monitors));
-  const MonitorInfo* primary = nullptr;
-  for (const MonitorInfo& m : monitors_) {
-    if (m.Primary) primary = &m;
-  }
-  if (primary == nullptr) return;
   for (auto& [handle, w] : windows_) {
     if (w.placement.showCmd != sw::kShowNormal || OnAnyMonitor(w.rect, monitors_)) continue;
     if (!pullOffScreen && !OnAnyMonitor(w.rect, before)) continue;
-    const Rect& area = primary->WorkArea;
-    const int left = std::clamp(w.rect.left, area.left, std::max(area.left, area.right - w.rect.Width()));
-    const int top = std::clamp(w.rect.top, area.top, std::max(area.top, area.bottom - w.rect.Height()));
-    w.rect = {left, top, left + w.rect.Width(), top + w.rect.Height()};
+    // Onto the primary monitor's work area, as the engine's own rule does.
+    w.rect = KeepOnMonitors(w.rect, monitors_);
     w.placement.rcNormalPosition = w.rect;
   }
 }
