@@ -21,6 +21,9 @@ constexpr const char* kStandaloneTrayClass = "__winex11_standalone_tray";
 constexpr std::int32_t kParkingBound = 10000;
 // How long a window's thread may take to answer before it counts as stuck for this pass.
 constexpr unsigned kAnswerTimeoutMs = 50;
+// How long a switch waits for the windows it enables and disables side by side; their threads
+// answered just before, so only one that hangs in between makes it wait this long.
+constexpr unsigned kEnableTimeoutMs = 1000;
 
 bool IsIconicOrMaximized(std::uint32_t showCmd) {
   return showCmd == sw::kShowMinimized || showCmd == sw::kShowMaximized ||
@@ -90,17 +93,20 @@ void TDesktopEngine::EnableWithoutWaiting(Hwnd window, bool enable) {
 
 void TDesktopEngine::RefreshWindowList() {
   managedWindows_.clear();
+  managedVisible_.clear();
   lastForeground_ = ws_.GetForegroundWindow();
   const Hwnd mainWindow = host_.MainWindow();
   const Hwnd appWindow = host_.ApplicationWindow();
   for (Hwnd window : ws_.WindowsInZOrder()) {
     if (window == mainWindow || window == appWindow) continue;
     if (IsOverlay(window)) continue;
-    if (!ws_.IsWindowVisible(window) && IndexOfHidden(window) < 0) continue;
+    const bool visible = ws_.IsWindowVisible(window);
+    if (!visible && IndexOfHidden(window) < 0) continue;
     const std::string title = GetWindowTitle(ws_, window);
     if (title.empty() || title == kProgramManager) continue;
     if (IsNotificationArea(window)) continue;
     managedWindows_.push_back(window);
+    managedVisible_.push_back(visible);
   }
   // Forget the answers for windows that have gone (handles are reused).
   if (notificationArea_.size() > 2 * managedWindows_.size() + 64) notificationArea_.clear();
@@ -172,6 +178,7 @@ void TDesktopEngine::ShiftWindows(std::int32_t dx, std::int32_t dy) {
 }
 
 void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
+  planned_.clear();
   RefreshWindowList();
   if (managedWindows_.empty()) return;
 
@@ -204,9 +211,11 @@ void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
     ShiftLimits(placement, limitX, limitY);
     if (std::abs(std::int64_t{r.left}) < std::abs(std::int64_t{limitX}) &&
         std::abs(std::int64_t{r.top}) < std::abs(std::int64_t{limitY})) {
-      (answers ? moves : stuckMoves).push_back({window, r, OffsetRect(r, {dx, dy})});
+      (answers ? moves : stuckMoves)
+          .push_back({window, r, OffsetRect(r, {dx, dy}), placement.showCmd, 0});
     }
   }
+  if (from != to && config_.HideApps) PlanHiding(moves, to);
   // Where every window stood goes to the registry first: a run killed anywhere in the moves finds
   // out at its start which windows have moved and finishes the switch.
   if (from != to) {
@@ -218,9 +227,61 @@ void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
     record_.BeginSwitch(record);
   }
   PlaceWindows(moves, stuckMoves);
+  // Disabled after the batch: a window is never disabled while it is still shown.
+  std::vector<std::pair<Hwnd, bool>> disable;
+  for (const TMove& m : moves) {
+    if ((m.flags & kSwpHideWindow) && ws_.IsWindowEnabled(m.window)) {
+      disable.emplace_back(m.window, false);
+    }
+  }
+  ws_.EnableWindows(disable, kEnableTimeoutMs);
   places_.clear();
   RememberPlaces(moves, to);
   RememberPlaces(stuckMoves, to);
+}
+
+void TDesktopEngine::PlanHiding(std::vector<TMove>& moves, int to) {
+  const TPassKey passKey(*this);
+  std::unordered_map<Hwnd, bool> visible;
+  visible.reserve(managedWindows_.size());
+  for (std::size_t i = 0; i < managedWindows_.size(); ++i) {
+    visible.emplace(managedWindows_[i], managedVisible_[i]);
+  }
+  std::vector<std::pair<Hwnd, bool>> enable;
+  // Bottom first, as the hiding pass walks: when the record cannot be written, the windows from
+  // there up are left to the pass, which reports the failure at the same window.
+  for (auto it = moves.rbegin(); it != moves.rend(); ++it) {
+    TMove& m = *it;
+    const bool shown = visible[m.window];
+    const bool stays =
+        StaysShown(m.window, m.showCmd, mirel::DesktopOfRect(layout_, to, m.to) == to);
+    const int hiddenIndex = IndexOfHidden(m.window);
+    if (stays && !shown && hiddenIndex >= 0) {
+      // Enabled before it is shown: a window that is shown is never disabled.
+      if (hiddenWindows_[static_cast<std::size_t>(hiddenIndex)]->WasEnabled &&
+          !ws_.IsWindowEnabled(m.window)) {
+        enable.emplace_back(m.window, true);
+      }
+      m.flags = kSwpShowWindow;
+    } else if (!stays && shown) {
+      // Recorded before it is hidden: a run killed after the batch gives it back at its start.
+      if (HiddenAppsKey() == 0) break;
+      if (hiddenIndex < 0) {
+        AddHiddenEntry(m.window, lastForeground_ == m.window, ws_.IsWindowEnabled(m.window));
+      }
+      RecordHiddenApp(m.window);
+      m.flags = kSwpHideWindow;
+    } else if (stays != shown) {
+      continue;  // not the program's to show: the hiding pass decides
+    }
+    planned_[m.window] = stays;
+  }
+  ws_.EnableWindows(enable, kEnableTimeoutMs);
+}
+
+bool TDesktopEngine::StaysShown(Hwnd window, std::uint32_t showCmd, bool onDesktop) {
+  return IsIconicOrMaximized(showCmd) || onDesktop || IsOverlay(window) ||
+         (config_.StickyWindows && config_.StickyWindows->IsSticky(ws_, window));
 }
 
 void TDesktopEngine::PlaceWindows(std::vector<TMove>& moves, const std::vector<TMove>& stuck) {
@@ -245,7 +306,7 @@ void TDesktopEngine::PlaceWindows(std::vector<TMove>& moves, const std::vector<T
     for (std::size_t i = 0; i < moves.size() && batch != 0; ++i) {
       const TMove& m = moves[i];
       batch = ws_.DeferWindowPos(batch, m.window, kHwndBottom, m.to.left, m.to.top,
-                                 m.to.Width(), m.to.Height(), kBatchFlags);
+                                 m.to.Width(), m.to.Height(), kBatchFlags | m.flags);
       if (batch == 0) failed = i;
     }
     if (batch != 0) {
@@ -259,7 +320,7 @@ void TDesktopEngine::PlaceWindows(std::vector<TMove>& moves, const std::vector<T
   // behind on a desktop that has gone.
   for (const TMove& m : refused) {
     if (!ws_.IsWindow(m.window)) continue;
-    ws_.SetWindowPos(m.window, 0, m.to.left, m.to.top, 0, 0, kBatchFlags);
+    ws_.SetWindowPos(m.window, 0, m.to.left, m.to.top, 0, 0, kBatchFlags | m.flags);
   }
 }
 
@@ -274,17 +335,25 @@ void TDesktopEngine::ApplyHiding(int desktop) {
   std::vector<bool> met(hiddenWindows_.size(), false);
   for (auto it = managedWindows_.rbegin(); it != managedWindows_.rend(); ++it) {
     const Hwnd window = *it;
+    // The switch's batch has shown or hidden it already, and enabled or disabled it.
+    const auto plan = planned_.find(window);
+    const bool planned = plan != planned_.end();
     Placement placement;
-    ws_.GetWindowPlacement(window, placement);
-    const bool keep = IsIconicOrMaximized(placement.showCmd) ||
-                      LandingDesktop(window) == desktop || IsOverlay(window) ||
-                      (config_.StickyWindows && config_.StickyWindows->IsSticky(ws_, window));
+    bool keep = planned && plan->second;
+    if (!planned) {
+      ws_.GetWindowPlacement(window, placement);
+      keep = StaysShown(window, placement.showCmd, LandingDesktop(window) == desktop);
+    }
     const int hiddenIndex = IndexOfHidden(window);
     if (hiddenIndex >= 0 && static_cast<std::size_t>(hiddenIndex) < met.size()) {
       met[static_cast<std::size_t>(hiddenIndex)] = true;
     }
     if (keep) {
-      KeepWindow(window, hiddenIndex, placement);
+      if (planned) {
+        ForgetShown(window, hiddenIndex);
+      } else {
+        KeepWindow(window, hiddenIndex, placement);
+      }
     } else {
       // A window hidden by an earlier pass keeps its one entry; only WasForeground is refreshed.
       if (hiddenIndex >= 0) {
@@ -293,9 +362,10 @@ void TDesktopEngine::ApplyHiding(int desktop) {
       } else {
         AddHiddenEntry(window, lastForeground_ == window, ws_.IsWindowEnabled(window));
       }
-      HideWindow(window);
+      if (!planned) HideWindow(window);
     }
   }
+  planned_.clear();
   ForgetClosedHiddenWindows(met);
   RemoveEmptyHiddenEntries();
 }
@@ -328,16 +398,21 @@ void TDesktopEngine::KeepWindow(Hwnd window, int hiddenIndex, const Placement& p
   if (!answers || !ws_.IsWindowVisible(window) || placement.showCmd != sw::kShowNormal) {
     ShowWithoutWaiting(window, sw::kRestore);
   }
+  // Only what the program disabled is enabled: an application may have disabled its own window
+  // on purpose (the owner of a modal dialog).
+  if (hiddenIndex >= 0 && hiddenWindows_[static_cast<std::size_t>(hiddenIndex)]->WasEnabled &&
+      (!answers || !ws_.IsWindowEnabled(window))) {
+    EnableWithoutWaiting(window, true);
+  }
+  ForgetShown(window, hiddenIndex);
+}
+
+void TDesktopEngine::ForgetShown(Hwnd window, int hiddenIndex) {
   if (hiddenIndex < 0) {
     ForgetHiddenApp(window);
     return;
   }
-  // Only what the program disabled is enabled: an application may have disabled its own window
-  // on purpose (the owner of a modal dialog).
   auto& entry = hiddenWindows_[static_cast<std::size_t>(hiddenIndex)];
-  if (entry->WasEnabled && (!answers || !ws_.IsWindowEnabled(window))) {
-    EnableWithoutWaiting(window, true);
-  }
   // The record goes last: a run killed before this point finds the window in it and gives it
   // back at its start.
   ForgetHiddenApp(window);
@@ -448,7 +523,7 @@ void TDesktopEngine::Relayout(const TDesktopLayout& from, const TDesktopLayout& 
     const Point offset = from.Offset(current, desktop);
     const Rect local = KeepOnMonitors(OffsetRect(before, {-offset.x, -offset.y}), monitors);
     const Rect target = OffsetRect(local, to.Offset(current, desktop));
-    (target == r ? staying : answers ? moves : stuck).push_back({window, r, target});
+    (target == r ? staying : answers ? moves : stuck).push_back({window, r, target, sw::kShowNormal, 0});
   }
   if (!moves.empty() || !stuck.empty()) PlaceWindows(moves, stuck);
   places_.clear();
@@ -517,7 +592,7 @@ void TDesktopEngine::FinishRecordedSwitch(const TRecordedSwitch& record) {
     Rect r;
     if (!ws_.IsWindow(w.Handle) || !ws_.GetWindowRect(w.Handle, r)) continue;
     if (r.left != w.TopLeft.x || r.top != w.TopLeft.y) continue;
-    (Answers(w.Handle) ? moves : stuck).push_back({w.Handle, r, OffsetRect(r, record.Delta)});
+    (Answers(w.Handle) ? moves : stuck).push_back({w.Handle, r, OffsetRect(r, record.Delta), sw::kShowNormal, 0});
   }
   if (!moves.empty() || !stuck.empty()) PlaceWindows(moves, stuck);
   currentDesktop_ = static_cast<std::uint16_t>(record.To);

@@ -132,9 +132,17 @@ class TDesktopEngine {
     Hwnd window;
     Rect from;
     Rect to;
+    std::uint32_t showCmd;  // the window's show state as it is moved
+    std::uint32_t flags;    // added to the batch's flags: SWP_HIDEWINDOW or SWP_SHOWWINDOW
   };
   // Moves by (dx, dy) from desktop `from` to desktop `to` (the same for a bare shift).
   void Shift(std::int32_t dx, std::int32_t dy, int from, int to);
+  // With the hiding option, a switch hides and shows the windows that answer in its batch: the
+  // windows leaving the screen are recorded first, the windows arriving are enabled first.
+  void PlanHiding(std::vector<TMove>& moves, int to);
+  // Whether the hiding pass leaves a window shown: on the desktop on screen, minimized or
+  // maximized, the overlay, or sticky.
+  bool StaysShown(Hwnd window, std::uint32_t showCmd, bool onDesktop);
   // Moves the windows that answer in one batch, the others without waiting for them.
   void PlaceWindows(std::vector<TMove>& moves, const std::vector<TMove>& stuck);
   // Where each window of `moves` now lies, with `current` on screen.
@@ -148,6 +156,8 @@ class TDesktopEngine {
   void HideWindow(Hwnd window);
   void ForgetClosedHiddenWindows(const std::vector<bool>& met);
   void KeepWindow(Hwnd window, int hiddenIndex, const Placement& placement);
+  // A window the hiding pass leaves shown, once shown and enabled: its entry and record go.
+  void ForgetShown(Hwnd window, int hiddenIndex);
   void AddHiddenEntry(Hwnd window, bool wasForeground, bool wasEnabled);
   // The "HiddenApps" key, created when missing; 0 when it cannot be opened.
   RegKey HiddenAppsKey();
@@ -179,6 +189,10 @@ class TDesktopEngine {
   };
   std::unordered_map<Hwnd, TPlace> places_;
   std::vector<Hwnd> managedWindows_;
+  std::vector<bool> managedVisible_;  // IsWindowVisible of each, as the list was made
+  // Windows whose visibility the switch's batch has already set, until the hiding pass that
+  // follows: whether each stays shown.
+  std::unordered_map<Hwnd, bool> planned_;
   Hwnd lastForeground_ = 0;
   std::uint16_t currentDesktop_ = 0;
   std::vector<Hwnd> focusSlots_;

@@ -66,6 +66,10 @@ class IWindowSystem {
   // EnableWindow without waiting: the window's thread may not answer (EnableWindow sends it
   // WM_ENABLE and would wait for as long as it is stuck).
   virtual void EnableWindowAsync(Hwnd window, bool enable) = 0;
+  // EnableWindow for each of `windows`, the windows of different threads side by side; returns
+  // when all are done, or after `timeoutMs` with the rest still under way.
+  virtual void EnableWindows(const std::vector<std::pair<Hwnd, bool>>& windows,
+                             unsigned timeoutMs) = 0;
   virtual DeferBatch BeginDeferWindowPos(int count) = 0;
   virtual DeferBatch DeferWindowPos(DeferBatch batch, Hwnd window, Hwnd insertAfter, int x, int y,
                                     int cx, int cy, std::uint32_t flags) = 0;

@@ -198,9 +198,11 @@ TEST_F(Hiding, WindowsAlreadyHiddenOrShownCostNoCalls) {
   engine.SwitchToDesktop(1);
   ws.ClearLog();
   engine.SwitchToDesktop(2);
-  // Only Two (to hide) and Three (to show) change: one show and one enable call each.
-  EXPECT_EQ(ws.ShowCalls(), 2);
+  // Only Two (to hide) and Three (to show) change: the batch hides and shows them, and each gets
+  // one enable call.
+  EXPECT_EQ(ws.ShowCalls(), 0);
   EXPECT_EQ(ws.EnableCalls(), 2);
+  EXPECT_EQ(ws.BatchesEnded(), 1);
   for (Hwnd w : {one, two, four}) {
     EXPECT_FALSE(ws.IsWindowVisible(w)) << ws.Window(w).title;
     EXPECT_FALSE(ws.IsWindowEnabled(w)) << ws.Window(w).title;
@@ -211,6 +213,32 @@ TEST_F(Hiding, WindowsAlreadyHiddenOrShownCostNoCalls) {
   EXPECT_FALSE(HiddenAppsHas(three));
   EXPECT_EQ(engine.HiddenWindows().size(), 3u);
   EXPECT_EQ(RectOf(one).left, 100 - 2 * W);  // hidden windows move with their desktops
+}
+
+TEST_F(Hiding, TheBatchHidesOnlyRecordedWindowsAndShowsOnlyEnabledOnes) {
+  const Hwnd one = WindowOn(0, "One");
+  const Hwnd two = WindowOn(1, "Two");
+  const Hwnd own = WindowOn(1, "Disabled by its application");
+  ws.Window(own).enabled = false;
+  engine.SwitchToDesktop(1);
+  int placed = 0;
+  ws.OnPlace = [&](Hwnd) {
+    if (placed++ > 0) return;
+    // Going back to desktop 1: as the batch starts, the windows it hides are on record, the one
+    // it shows is enabled, and the one its application disabled stays so.
+    EXPECT_TRUE(HiddenAppsHas(two));
+    EXPECT_TRUE(HiddenAppsHas(own));
+    EXPECT_TRUE(ws.IsWindowEnabled(one));
+    EXPECT_FALSE(ws.IsWindowVisible(one));
+  };
+  engine.SwitchToDesktop(0);
+  ws.OnPlace = nullptr;
+  EXPECT_EQ(placed, 3);
+  EXPECT_TRUE(ws.IsWindowVisible(one) && ws.IsWindowEnabled(one));
+  EXPECT_FALSE(ws.IsWindowVisible(two) || ws.IsWindowEnabled(two));
+  EXPECT_FALSE(ws.IsWindowVisible(own));
+  engine.SwitchToDesktop(1);
+  EXPECT_FALSE(ws.IsWindowEnabled(own));
 }
 
 TEST_F(Hiding, AWindowHeldHiddenStaysHeldWhenAPassFailsBeforeReachingIt) {
@@ -355,6 +383,8 @@ TEST_F(Hiding, RecoveryTakesBackOnlyTheRecordedWindows) {
   EXPECT_GE(engine.IndexOfHidden(hidden), 0);
   EXPECT_NE(std::find(engine.ManagedWindows().begin(), engine.ManagedWindows().end(), hidden),
             engine.ManagedWindows().end());
+  // Recorded, then the run was killed before its batch hid it: shown and enabled, record gone.
+  EXPECT_TRUE(ws.IsWindowVisible(disabled));
   EXPECT_TRUE(ws.IsWindowEnabled(disabled));
   EXPECT_FALSE(ws.IsWindowVisible(renamed));  // not the recorded window: left alone
   EXPECT_EQ(registry.FindKey(kHiddenAppsKeyPath)->values.size(), 1u);

@@ -203,7 +203,7 @@ TEST(KillDrill, AKillAnywhereInASwitchLosesNothing) {
       if (testing::Test::HasFailure()) return;
     }
     // Every kind of step was reached: the moves, the records and the hiding pass.
-    EXPECT_GT(killedAt, hide ? 20 : 8);
+    EXPECT_GT(killedAt, hide ? 12 : 8);
   }
 }
 

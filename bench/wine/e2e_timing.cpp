@@ -11,18 +11,25 @@
 //    - the program: Shift+Ctrl+F2 through SendInput, and the time until every window reports its
 //      new place (and, with the hiding option, is hidden), then Shift+Ctrl+F1 and back. A switch
 //      that does not complete within 10 s is counted and its hot key pressed again.
-//    Once with the hiding option off and once with it on (the program reads it at start).
+//    Once with the hiding option off and once with it on (the program reads it at start). With
+//    the option on, the program's windows have arrived only once hidden and disabled (there) or
+//    shown and enabled (back), and the fair floor does the same: one batch that moves and hides
+//    (SWP_HIDEWINDOW) then EnableWindow(FALSE) for each; back EnableWindow(TRUE) for each, then
+//    one batch that moves and shows (SWP_SHOWWINDOW).
 // 2. Tray menu, after the switches, with windows of its own. The time from a right-button
 //    notification of the program's first icon (posted to its handler window as the shell posts it)
 //    to the open menu, each right after a switch there and back (another application's window has
-//    the foreground), against a bare icon of this process whose menu holds two items.
+//    the foreground), against a bare icon of this process whose menu holds two items, and one
+//    whose menu holds the program's items built the plainest way (every visible titled window
+//    once in "Switch To" and once in "Move here").
 //    Notifications that open no menu are counted and posted again. (Real X clicks on the icons are
 //    not used: with hundreds of windows, Wine's taskbar stops passing them on.)
 // 3. At idle with the largest N windows (main window hidden, no user action): the program's CPU
 //    time and its threads' context switches over a few seconds, its working set, its windows, and
 //    what GetGuiResources answers.
 //
-// Times are wall-clock from QueryPerformanceCounter.
+// Times are wall-clock from QueryPerformanceCounter. Besides the report, summary.txt in the same
+// folder gets one line per target: NAME RATIO TARGET met|missed.
 #define PSAPI_VERSION 2
 
 #include <algorithm>
@@ -100,17 +107,15 @@ std::string Cell(const Stats& s) {
 
 // Every window at its home place moved by dx, and visible or hidden as asked. Windows that have
 // arrived stay arrived until the next command, so the walk resumes at the first one that had not.
+// With `enabledToo`, a window has arrived only once it is also enabled when shown and disabled
+// when hidden: what the hiding option promises, for the program and its floor alike.
 class Arrival {
  public:
-  Arrival(const Scene& scene, int dx, bool visible) : scene_(scene), dx_(dx), visible_(visible) {}
+  Arrival(const Scene& scene, int dx, bool visible, bool enabledToo = false)
+      : scene_(scene), dx_(dx), visible_(visible), enabledToo_(enabledToo) {}
   bool Complete() {
     while (next_ < scene_.windows.size()) {
-      RECT r;
-      const HWND w = scene_.windows[next_];
-      if (!GetWindowRect(w, &r) || r.left != scene_.home[next_].left + dx_ ||
-          r.top != scene_.home[next_].top || (IsWindowVisible(w) != FALSE) != visible_) {
-        return false;
-      }
+      if (!InPlace(next_)) return false;
       ++next_;
     }
     return true;
@@ -119,14 +124,7 @@ class Arrival {
   // How many windows are in place now, looking at every one.
   int ArrivedCount() const {
     int arrived = 0;
-    for (std::size_t i = 0; i < scene_.windows.size(); ++i) {
-      RECT r;
-      const HWND w = scene_.windows[i];
-      if (GetWindowRect(w, &r) && r.left == scene_.home[i].left + dx_ &&
-          r.top == scene_.home[i].top && (IsWindowVisible(w) != FALSE) == visible_) {
-        ++arrived;
-      }
-    }
+    for (std::size_t i = 0; i < scene_.windows.size(); ++i) arrived += InPlace(i) ? 1 : 0;
     return arrived;
   }
 
@@ -135,12 +133,8 @@ class Arrival {
     std::string text;
     int missing = 0;
     for (std::size_t i = next_; i < scene_.windows.size(); ++i) {
-      RECT r;
+      if (InPlace(i)) continue;
       const HWND w = scene_.windows[i];
-      if (GetWindowRect(w, &r) && r.left == scene_.home[i].left + dx_ &&
-          r.top == scene_.home[i].top && (IsWindowVisible(w) != FALSE) == visible_) {
-        continue;
-      }
       DWORD_PTR answer = 0;
       const bool answers =
           SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &answer) != 0;
@@ -154,9 +148,18 @@ class Arrival {
   }
 
  private:
+  bool InPlace(std::size_t i) const {
+    RECT r;
+    const HWND w = scene_.windows[i];
+    return GetWindowRect(w, &r) && r.left == scene_.home[i].left + dx_ &&
+           r.top == scene_.home[i].top && (IsWindowVisible(w) != FALSE) == visible_ &&
+           (!enabledToo_ || (IsWindowEnabled(w) != FALSE) == visible_);
+  }
+
   const Scene& scene_;
   int dx_;
   bool visible_;
+  bool enabledToo_;
   std::size_t next_ = 0;
 };
 
@@ -195,6 +198,33 @@ FloorTimes FloorMove(const Scene& scene, int dx) {
   return t;
 }
 
+// The floor of the hiding option: the same visible result in the cheapest way the window manager
+// offers. Leaving: one batch that moves and hides every window, then each is disabled. Arriving:
+// each is enabled, then one batch moves and shows them.
+FloorTimes FloorMoveHidden(const Scene& scene, int dx, bool show) {
+  FloorTimes t;
+  const double start = NowMs();
+  if (show) {
+    for (HWND w : scene.windows) EnableWindow(w, TRUE);
+  }
+  HDWP batch = BeginDeferWindowPos(static_cast<int>(scene.windows.size()));
+  const UINT flags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
+                     static_cast<UINT>(show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
+  for (std::size_t i = 0; i < scene.windows.size() && batch != nullptr; ++i) {
+    batch = DeferWindowPos(batch, scene.windows[i], nullptr, scene.home[i].left + dx,
+                           scene.home[i].top, 0, 0, flags);
+  }
+  if (batch == nullptr || !EndDeferWindowPos(batch)) throw DriverError("the floor batch failed");
+  if (!show) {
+    for (HWND w : scene.windows) EnableWindow(w, FALSE);
+  }
+  t.batch = NowMs() - start;
+  Arrival arrival(scene, dx, show, true);
+  t.arrival = TimeArrival(arrival, start, 10000);
+  if (t.arrival < 0) throw DriverError("the hiding floor did not land");
+  return t;
+}
+
 // Every window at its home place moved by dx, in one batch, whatever its visibility.
 void MoveAll(const Scene& scene, int dx) {
   HDWP batch = BeginDeferWindowPos(static_cast<int>(scene.windows.size()));
@@ -209,7 +239,7 @@ void MoveAll(const Scene& scene, int dx) {
 
 class Program {
  public:
-  explicit Program(bool hideApps) {
+  explicit Program(bool hideApps) : hideApps_(hideApps) {
     e2e::DeleteProgramKey();
     e2e::WriteString(e2e::kOptionsKey, "HideApps", hideApps ? "1" : "0");
     program_.Start();
@@ -249,7 +279,7 @@ class Program {
   double Switch(const Scene& scene, int desktop, int dx, bool visible) {
     const WORD key = static_cast<WORD>(VK_F1 + desktop - 1);
     for (int attempt = 0; attempt < 3; ++attempt) {
-      Arrival arrival(scene, dx, visible);
+      Arrival arrival(scene, dx, visible, hideApps_);
       const double start = NowMs();
       e2e::PressKeys({VK_SHIFT, VK_CONTROL, key});
       const double elapsed = TimeArrival(arrival, start, 10000);
@@ -274,6 +304,7 @@ class Program {
   std::vector<std::string> incidents;
 
  private:
+  bool hideApps_;
   e2e::ProgramUnderTest program_;
 };
 
@@ -287,13 +318,45 @@ struct TrayTarget {
   WPARAM id = 0;
 };
 
-// A bare notification-area icon on a thread of its own, opening a two-item menu on a right press
-// as the program's icons do: the floor of the tray menu's opening.
+// The items of the program's tray menu built the plainest way: its fixed items, and "Switch To"
+// and "Move here" each with one item per visible titled top-level window, in Z order.
+HMENU BuildSameItemsMenu() {
+  HMENU switchTo = CreatePopupMenu();
+  HMENU moveHere = CreatePopupMenu();
+  std::wstring title(256, L'\0');
+  for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(w)) continue;
+    const int length = GetWindowTextW(w, title.data(), static_cast<int>(title.size()));
+    if (length == 0) continue;
+    AppendMenuW(switchTo, MF_STRING, 100, title.c_str());
+    AppendMenuW(moveHere, MF_STRING, 101, title.c_str());
+  }
+  HMENU help = CreatePopupMenu();
+  AppendMenuW(help, MF_STRING, 4, L"How to use");
+  AppendMenuW(help, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(help, MF_STRING, 5, L"About");
+  HMENU menu = CreatePopupMenu();
+  AppendMenuW(menu, MF_STRING, 1, L"Control panel");
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, 2, L"Turn off monitor");
+  AppendMenuW(menu, MF_STRING, 3, L"Sleep timer");
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(switchTo), L"Switch To");
+  AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(moveHere), L"Move here");
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"Help");
+  AppendMenuW(menu, MF_STRING, 6, L"Exit");
+  return menu;
+}
+
+// A bare notification-area icon on a thread of its own, opening a menu on a right press as the
+// program's icons do: the floor of the tray menu's opening. Its menu holds two items, or with
+// `sameItems` the program's items built the plainest way.
 class BareTrayIcon {
  public:
   static constexpr UINT kCallback = WM_APP + 1;
 
-  BareTrayIcon() : thread_([this] { Run(); }) {
+  explicit BareTrayIcon(bool sameItems) : sameItems_(sameItems), thread_([this] { Run(); }) {
     if (!e2e::WaitUntil([&] { return ready_.load(); })) throw DriverError("no bare tray icon");
   }
   ~BareTrayIcon() {
@@ -305,9 +368,12 @@ class BareTrayIcon {
  private:
   static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     if (m == kCallback && lp == WM_RBUTTONDOWN) {
-      HMENU menu = CreatePopupMenu();
-      AppendMenuA(menu, MF_STRING, 1, "Control panel");
-      AppendMenuA(menu, MF_STRING, 2, "Exit");
+      const bool sameItems = GetWindowLongPtrA(w, GWLP_USERDATA) != 0;
+      HMENU menu = sameItems ? BuildSameItemsMenu() : CreatePopupMenu();
+      if (!sameItems) {
+        AppendMenuA(menu, MF_STRING, 1, "Control panel");
+        AppendMenuA(menu, MF_STRING, 2, "Exit");
+      }
       POINT at;
       GetCursorPos(&at);
       SetForegroundWindow(w);
@@ -335,6 +401,7 @@ class BareTrayIcon {
     RegisterClassA(&wc);
     window_ = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                               wc.hInstance, nullptr);
+    SetWindowLongPtrA(window_, GWLP_USERDATA, sameItems_ ? 1 : 0);
     NOTIFYICONDATAA icon{};
     icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
     icon.hWnd = window_;
@@ -350,6 +417,7 @@ class BareTrayIcon {
     Shell_NotifyIconA(NIM_DELETE, &icon);
   }
 
+  bool sameItems_;
   std::atomic<bool> ready_{false};
   HWND window_ = nullptr;
   std::thread thread_;
@@ -514,6 +582,8 @@ struct SwitchRow {
   // screen costs about twice as much as moving them off it, for the floor as for the program, so
   // each way of the program is compared with the same way of the floor.
   Stats floorBatch, floorThere, floorBack, program, programBack;
+  // With the hiding option: the floor that also hides, shows, disables and enables (fair floor).
+  Stats fairThere, fairBack;
   int lostKeys = 0;
   int leftBehind = 0;
   std::vector<std::string> incidents;
@@ -531,7 +601,7 @@ std::vector<SwitchRow> MeasureSwitches(Program& program, bool hideApps,
     program.Switch(scene, 1, 0, true);
     SwitchRow row;
     row.windows = count;
-    std::vector<double> batch, arrivalThere, arrivalBack, out, back;
+    std::vector<double> batch, arrivalThere, arrivalBack, fairThere, fairBack, out, back;
     program.lostKeys = 0;
     for (int round = 0; round < rounds; ++round) {
       const FloorTimes there = FloorMove(scene, -width);
@@ -539,6 +609,10 @@ std::vector<SwitchRow> MeasureSwitches(Program& program, bool hideApps,
       batch.insert(batch.end(), {there.batch, home.batch});
       arrivalThere.push_back(there.arrival);
       arrivalBack.push_back(home.arrival);
+      if (hideApps) {
+        fairThere.push_back(FloorMoveHidden(scene, -width, false).arrival);
+        fairBack.push_back(FloorMoveHidden(scene, 0, true).arrival);
+      }
       const double toTwo = program.Switch(scene, 2, -width, !hideApps);
       const double toOne = program.Switch(scene, 1, 0, true);
       if (toTwo >= 0) out.push_back(toTwo);
@@ -547,6 +621,8 @@ std::vector<SwitchRow> MeasureSwitches(Program& program, bool hideApps,
     row.floorBatch = StatsOf(batch);
     row.floorThere = StatsOf(arrivalThere);
     row.floorBack = StatsOf(arrivalBack);
+    row.fairThere = StatsOf(fairThere);
+    row.fairBack = StatsOf(fairBack);
     row.program = StatsOf(out);
     row.programBack = StatsOf(back);
     row.lostKeys = program.lostKeys;
@@ -563,23 +639,60 @@ std::vector<SwitchRow> MeasureSwitches(Program& program, bool hideApps,
   return rows;
 }
 
-void WriteSwitchTable(std::ostream& out, const std::vector<SwitchRow>& rows) {
+double Ratio(const Stats& program, const Stats& floor) {
+  return floor.median > 0 ? program.median / floor.median : 0;
+}
+
+void WriteSwitchTable(std::ostream& out, const std::vector<SwitchRow>& rows, bool hideApps) {
   out << "| windows | floor: batch returned | floor: all in place, there | floor: back | "
-         "program: hot key to all in place, there (to desktop 2) | program: back (to desktop 1) "
-         "| ratio there | ratio back | lost hot keys | switches that left windows behind |\n"
-         "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n";
+      << (hideApps ? "fair floor (moved, hidden, disabled), there | fair floor: back | " : "")
+      << "program: hot key to all in place, there (to desktop 2) | program: back (to desktop 1) "
+         "| ratio there | ratio back | "
+      << (hideApps ? "ratio to the move floor, there | back | " : "")
+      << "lost hot keys | switches that left windows behind |\n"
+      << (hideApps ? "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n"
+                   : "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
   std::vector<std::string> incidents;
   for (const SwitchRow& r : rows) {
+    const Stats& there = hideApps ? r.fairThere : r.floorThere;
+    const Stats& back = hideApps ? r.fairBack : r.floorBack;
     out << "| " << r.windows << " | " << Cell(r.floorBatch) << " | " << Cell(r.floorThere)
-        << " | " << Cell(r.floorBack) << " | " << Cell(r.program) << " | "
-        << Cell(r.programBack) << " | " << Fixed(r.program.median / r.floorThere.median, 2)
-        << " | " << Fixed(r.programBack.median / r.floorBack.median, 2) << " | " << r.lostKeys
-        << " | " << r.leftBehind << " |\n";
+        << " | " << Cell(r.floorBack) << " | ";
+    if (hideApps) out << Cell(r.fairThere) << " | " << Cell(r.fairBack) << " | ";
+    out << Cell(r.program) << " | " << Cell(r.programBack) << " | "
+        << Fixed(Ratio(r.program, there), 2) << " | " << Fixed(Ratio(r.programBack, back), 2)
+        << " | ";
+    if (hideApps) {
+      out << Fixed(Ratio(r.program, r.floorThere), 2) << " | "
+          << Fixed(Ratio(r.programBack, r.floorBack), 2) << " | ";
+    }
+    out << r.lostKeys << " | " << r.leftBehind << " |\n";
     for (const std::string& incident : r.incidents) {
       incidents.push_back(std::to_string(r.windows) + " windows, " + incident);
     }
   }
   for (const std::string& incident : incidents) out << "\n- Left behind: " << incident << "\n";
+}
+
+// One line per target: NAME RATIO TARGET met|missed.
+void SummaryLine(std::ostream& out, const std::string& name, double ratio, double target) {
+  out << name << " " << Fixed(ratio, 2) << " " << Fixed(target, 2) << " "
+      << (ratio > 0 && ratio <= target ? "met" : "missed") << "\n";
+}
+
+// The switch targets hold from 100 windows on: against the fair floor with the hiding option,
+// against the move floor without it.
+void WriteSwitchSummary(std::ostream& out, const std::vector<SwitchRow>& rows, bool hideApps) {
+  const std::string prefix = std::string("switch-hiding-") + (hideApps ? "on-" : "off-");
+  const double target = hideApps ? 1.3 : 1.2;
+  for (const SwitchRow& r : rows) {
+    if (r.windows < 100) continue;
+    const std::string name = prefix + std::to_string(r.windows);
+    SummaryLine(out, name + "-there", Ratio(r.program, hideApps ? r.fairThere : r.floorThere),
+                target);
+    SummaryLine(out, name + "-back", Ratio(r.programBack, hideApps ? r.fairBack : r.floorBack),
+                target);
+  }
 }
 
 // What the program costs at idle: nothing happens for a while; it should not run at all.
@@ -646,12 +759,14 @@ int Run(const std::string& reportPath, int rounds, const std::vector<int>& count
 
   std::map<std::string, std::string> idle;
   std::vector<std::pair<int, TrayOpenings>> trayProgram;
-  TrayOpenings trayFloor;
+  TrayOpenings trayFloor, traySameItems;
+  std::ostringstream summary;
   {
     Program program(false);
     const auto rows = MeasureSwitches(program, false, counts, rounds);
     report << "### Switch, hiding option off\n\n";
-    WriteSwitchTable(report, rows);
+    WriteSwitchTable(report, rows, false);
+    WriteSwitchSummary(summary, rows, false);
 
     // The tray menu after the switches, with windows of their own: its clicks must not touch the
     // switch figures. Before each opening a switch there and back, so that another application's
@@ -672,8 +787,10 @@ int Run(const std::string& reportPath, int rounds, const std::vector<int>& count
       std::fflush(stdout);
       if (count != largest) continue;
       idle = MeasureIdle(program, count);
-      BareTrayIcon bare;
+      BareTrayIcon bare(false);
       trayFloor = TimeTrayMenu(bare.Target(), rounds, twoSwitches);
+      BareTrayIcon sameItems(true);
+      traySameItems = TimeTrayMenu(sameItems.Target(), rounds, twoSwitches);
     }
   }
   {
@@ -681,7 +798,8 @@ int Run(const std::string& reportPath, int rounds, const std::vector<int>& count
     const auto rows = MeasureSwitches(program, true, counts, rounds);
     report << "\n### Switch, hiding option on (to desktop 2: moved and hidden; back: shown and "
               "moved)\n\n";
-    WriteSwitchTable(report, rows);
+    WriteSwitchTable(report, rows, true);
+    WriteSwitchSummary(summary, rows, true);
   }
   report << "\n### Tray menu: right-button notification to open menu, each after a switch there "
             "and back\n\n"
@@ -689,7 +807,10 @@ int Run(const std::string& reportPath, int rounds, const std::vector<int>& count
             "(menu came later) |\n|---|---:|---:|\n"
          << "| bare icon of the measuring process, two items, " << largest << " windows | "
          << Cell(StatsOf(trayFloor.times)) << " | " << trayFloor.unopened << " ("
-         << trayFloor.late << ") |\n";
+         << trayFloor.late << ") |\n"
+         << "| bare icon of the measuring process, the program's items built plainly, " << largest
+         << " windows | " << Cell(StatsOf(traySameItems.times)) << " | "
+         << traySameItems.unopened << " (" << traySameItems.late << ") |\n";
   for (const auto& [count, openings] : trayProgram) {
     report << "| the program, " << count << " windows | " << Cell(StatsOf(openings.times))
            << " | " << openings.unopened << " (" << openings.late << ") |\n";
@@ -697,10 +818,21 @@ int Run(const std::string& reportPath, int rounds, const std::vector<int>& count
   report << "\n### At idle\n\n| what | measured |\n|---|---|\n";
   for (const auto& [what, value] : idle) report << "| " << what << " | " << value << " |\n";
 
+  for (const auto& [count, openings] : trayProgram) {
+    if (count != largest) continue;
+    SummaryLine(summary, "tray-menu-" + std::to_string(count),
+                Ratio(StatsOf(openings.times), StatsOf(traySameItems.times)), 1.5);
+  }
   std::ofstream file(reportPath);
   file << report.str();
-  std::printf("%s", report.str().c_str());
-  return file ? 0 : 1;
+  // The summary goes beside the report.
+  const std::size_t slash = reportPath.find_last_of("\\/");
+  std::ofstream summaryFile(
+      (slash == std::string::npos ? std::string() : reportPath.substr(0, slash + 1)) +
+      "summary.txt");
+  summaryFile << summary.str();
+  std::printf("%s\n%s", report.str().c_str(), summary.str().c_str());
+  return file && summaryFile ? 0 : 1;
 }
 
 }  // namespace

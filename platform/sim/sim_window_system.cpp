@@ -324,6 +324,11 @@ bool SimWindowSystem::EnableWindow(Hwnd window, bool enable) {
   return wasDisabled;
 }
 
+void SimWindowSystem::EnableWindows(const std::vector<std::pair<Hwnd, bool>>& windows,
+                                    unsigned) {
+  for (const auto& [window, enable] : windows) EnableWindow(window, enable);
+}
+
 DeferBatch SimWindowSystem::BeginDeferWindowPos(int count) {
   if (failBeginDefer_ || count < 0) return 0;
   const DeferBatch batch = nextBatch_++;
@@ -372,6 +377,8 @@ void SimWindowSystem::Place(SimWindow& w, int x, int y, int cx, int cy, std::uin
     r.bottom = r.top + cy;
   }
   w.rect = r;
+  if (flags & kSwpShowWindow) w.visible = true;
+  if (flags & kSwpHideWindow) w.visible = false;
 }
 
 bool SimWindowSystem::SetWindowPos(Hwnd window, Hwnd, int x, int y, int cx, int cy,

@@ -128,6 +128,8 @@ class SimWindowSystem : public IWindowSystem {
   bool ShowWindowAsync(Hwnd window, int command) override;
   bool EnableWindow(Hwnd window, bool enable) override;
   void EnableWindowAsync(Hwnd window, bool enable) override;
+  void EnableWindows(const std::vector<std::pair<Hwnd, bool>>& windows,
+                     unsigned timeoutMs) override;
   DeferBatch BeginDeferWindowPos(int count) override;
   DeferBatch DeferWindowPos(DeferBatch batch, Hwnd window, Hwnd insertAfter, int x, int y, int cx,
                             int cy, std::uint32_t flags) override;

@@ -3,6 +3,7 @@
 #include <exception>
 #include <thread>
 
+#include "platform/win32/enable_side_by_side.h"
 #include "platform/win32/handle_cast.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/windows_api.h"
@@ -171,6 +172,11 @@ void Win32WindowSystem::EnableWindowAsync(Hwnd window, bool enable) {
   // A thread of its own waits for the stuck window; the GUI thread goes on at once. It touches
   // nothing but the window handle.
   std::thread([window, enable] { ::EnableWindow(ToHwnd(window), enable ? TRUE : FALSE); }).detach();
+}
+
+void Win32WindowSystem::EnableWindows(const std::vector<std::pair<Hwnd, bool>>& windows,
+                                      unsigned timeoutMs) {
+  EnableSideBySide(windows, timeoutMs);
 }
 
 std::uint32_t Win32WindowSystem::GetWindowThreadId(Hwnd window) {

@@ -26,6 +26,8 @@ class Win32WindowSystem : public IWindowSystem {
   std::int32_t GetExStyle(Hwnd window) override;
   bool Responds(Hwnd window, unsigned timeoutMs) override;
   void EnableWindowAsync(Hwnd window, bool enable) override;
+  void EnableWindows(const std::vector<std::pair<Hwnd, bool>>& windows,
+                     unsigned timeoutMs) override;
   std::uint32_t GetWindowThreadId(Hwnd window) override;
 
   Hwnd GetForegroundWindow() override;

@@ -1,0 +1,82 @@
+#include "platform/win32/enable_side_by_side.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <unordered_map>
+
+#include "platform/win32/handle_cast.h"
+#include "platform/win32/windows_api.h"
+
+namespace mirel::win32 {
+
+namespace {
+
+// More workers than this only queue up at the window server.
+constexpr std::size_t kMaxWorkers = 8;
+// Below this many windows, a worker costs more than it saves.
+constexpr std::size_t kFewWindows = 4;
+
+// Shared by the caller and the workers, so that a worker still waiting for a stuck thread after
+// the caller has gone on finds it alive.
+struct Work {
+  std::vector<std::vector<std::pair<Hwnd, bool>>> groups;
+  std::atomic<std::size_t> next{0};
+  std::mutex mutex;
+  std::condition_variable finished;
+  std::size_t workersLeft = 0;
+};
+
+void RunWorker(const std::shared_ptr<Work>& work) {
+  for (std::size_t g = work->next++; g < work->groups.size(); g = work->next++) {
+    for (const auto& [window, enable] : work->groups[g]) {
+      ::EnableWindow(ToHwnd(window), enable ? TRUE : FALSE);
+    }
+  }
+  const std::lock_guard lock(work->mutex);
+  if (--work->workersLeft == 0) work->finished.notify_all();
+}
+
+}  // namespace
+
+void EnableSideBySide(const std::vector<std::pair<Hwnd, bool>>& windows, unsigned timeoutMs) {
+  if (windows.size() < kFewWindows) {
+    for (const auto& [window, enable] : windows) ::EnableWindow(ToHwnd(window), enable ? TRUE : FALSE);
+    return;
+  }
+  auto work = std::make_shared<Work>();
+  std::unordered_map<DWORD, std::size_t> groupOfThread;
+  for (const auto& entry : windows) {
+    const DWORD thread = ::GetWindowThreadProcessId(ToHwnd(entry.first), nullptr);
+    const auto [it, added] = groupOfThread.try_emplace(thread, work->groups.size());
+    if (added) work->groups.emplace_back();
+    work->groups[it->second].push_back(entry);
+  }
+  const std::size_t workers = std::min(kMaxWorkers, work->groups.size());
+  work->workersLeft = workers;
+  std::size_t started = 0;
+  for (; started < workers; ++started) {
+    try {
+      std::thread([work] { RunWorker(work); }).detach();
+    } catch (const std::system_error&) {
+      break;  // no thread to be had: this one does the rest
+    }
+  }
+  if (started < workers) {
+    {
+      const std::lock_guard lock(work->mutex);
+      work->workersLeft -= workers - started - 1;
+    }
+    RunWorker(work);
+  }
+  std::unique_lock lock(work->mutex);
+  work->finished.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                          [&] { return work->workersLeft == 0; });
+}
+
+}  // namespace mirel::win32
