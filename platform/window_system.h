@@ -31,7 +31,7 @@ class IWindowSystem {
   // --- Queries ---------------------------------------------------------------------------------
   virtual Hwnd GetOwner(Hwnd window) = 0;  // GetWindow(GW_OWNER); 0 when none
   virtual bool IsWindow(Hwnd window) = 0;
-  virtual bool IsWindowVisible(Hwnd window) = 0;
+  virtual bool IsWindowVisible(Hwnd window) = 0;  // of a top-level window
   virtual bool IsWindowEnabled(Hwnd window) = 0;
   // GetSystemMetrics(SM_CXSCREEN / SM_CYSCREEN): the primary screen, read afresh at each call.
   virtual Size ScreenSize() = 0;

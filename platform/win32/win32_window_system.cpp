@@ -94,7 +94,10 @@ Hwnd Win32WindowSystem::GetOwner(Hwnd window) {
 bool Win32WindowSystem::IsWindow(Hwnd window) { return ::IsWindow(ToHwnd(window)) != FALSE; }
 
 bool Win32WindowSystem::IsWindowVisible(Hwnd window) {
-  return ::IsWindowVisible(ToHwnd(window)) != FALSE;
+  // Asked of top-level windows only, whose parent, the desktop window, is always visible: their
+  // own WS_VISIBLE says it. IsWindowVisible would walk the parents too, a second round trip to
+  // the window server under Wine for every window of a switch and of the tray menu.
+  return (::GetWindowLongW(ToHwnd(window), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 bool Win32WindowSystem::IsWindowEnabled(Hwnd window) {
