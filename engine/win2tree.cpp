@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bitset>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -57,16 +58,45 @@ TWindowNode::~TWindowNode() {
   }
 }
 
-std::unique_ptr<TWindowNode> NewWindowNode(IWindowSystem& ws, Hwnd handle) {
-  std::string wndClass = ws.GetClassName(handle, kNodeClassBufferChars);
+namespace {
+
+// A node for `handle`; `bounds` is its rectangle when the caller has just read it.
+std::unique_ptr<TWindowNode> MakeNode(IWindowSystem& ws, Hwnd handle,
+                                      const std::optional<Rect>& bounds, bool className) {
+  std::string wndClass = className ? ws.GetClassName(handle, kNodeClassBufferChars) : "";
   auto node = std::make_unique<TWindowNode>();
   node->Handle = handle;
   node->Title = GetWindowTitle(ws, handle);
   node->WndClass = std::move(wndClass);
   // A window that has gone keeps the zero rectangle the node started with.
-  Rect bounds;
-  if (ws.GetWindowRect(handle, bounds)) node->Bounds = bounds;
+  Rect read;
+  if (bounds) {
+    node->Bounds = *bounds;
+  } else if (ws.GetWindowRect(handle, read)) {
+    node->Bounds = read;
+  }
   return node;
+}
+
+// IsListableWindow, handing out the rectangle when it read one.
+bool IsListable(IWindowSystem& ws, Hwnd window, const TIsHiddenByProgram& isHiddenByProgram,
+                std::optional<Rect>& bounds) {
+  bounds.reset();
+  const bool shown = ws.IsWindowVisible(window) || (isHiddenByProgram && isHiddenByProgram(window));
+  if (!shown) return false;
+  // A window that vanishes between the calls reads as a zero rectangle at a zero minimized
+  // position and is left out.
+  Rect r;
+  Placement placement;
+  if (ws.GetWindowRect(window, r)) bounds = r;
+  ws.GetWindowPlacement(window, placement);
+  return !(r.left == placement.ptMinPosition.x && r.top == placement.ptMinPosition.y);
+}
+
+}  // namespace
+
+std::unique_ptr<TWindowNode> NewWindowNode(IWindowSystem& ws, Hwnd handle) {
+  return MakeNode(ws, handle, std::nullopt, true);
 }
 
 TWindowNode& NewWindowNode(IWindowSystem& ws, TWindowNode& parent, Hwnd handle) {
@@ -98,15 +128,8 @@ void FreeWindowTree(std::unique_ptr<TWindowNode>& node) { node.reset(); }
 // --- Listing and building ----------------------------------------------------------------------
 
 bool IsListableWindow(IWindowSystem& ws, Hwnd window, const TIsHiddenByProgram& isHiddenByProgram) {
-  const bool shown = ws.IsWindowVisible(window) || (isHiddenByProgram && isHiddenByProgram(window));
-  if (!shown) return false;
-  // A window that vanishes between the calls reads as a zero rectangle at a zero minimized
-  // position and is left out.
-  Rect bounds;
-  Placement placement;
-  ws.GetWindowRect(window, bounds);
-  ws.GetWindowPlacement(window, placement);
-  return !(bounds.left == placement.ptMinPosition.x && bounds.top == placement.ptMinPosition.y);
+  std::optional<Rect> bounds;
+  return IsListable(ws, window, isHiddenByProgram, bounds);
 }
 
 namespace {
@@ -121,24 +144,26 @@ namespace {
 // exactly when its branch comes first, while within one branch the root child comes first.
 class TreeBuilder {
  public:
-  TreeBuilder(IWindowSystem& ws, const TIsHiddenByProgram& isHiddenByProgram)
-      : ws_(ws), isHidden_(isHiddenByProgram), root_(NewWindowNode(ws, 0)) {
+  TreeBuilder(IWindowSystem& ws, const TIsHiddenByProgram& isHiddenByProgram, bool classNames)
+      : ws_(ws), isHidden_(isHiddenByProgram), classNames_(classNames),
+        root_(NewWindowNode(ws, 0)) {
     first_.emplace(0, root_.get());
   }
 
   void Visit(Hwnd window) {
-    if (!IsListableWindow(ws_, window, isHidden_)) return;
+    std::optional<Rect> bounds;
+    if (!IsListable(ws_, window, isHidden_, bounds)) return;
     const Hwnd owner = ws_.GetOwner(window);
     if (!enumerated_.insert(window).second) {
       // The enumeration gave this window twice; the shortcut's premise does not hold for it.
-      VisitByWalking(window, owner);
+      VisitByWalking(window, owner, bounds);
       return;
     }
     TWindowNode* ownerNode = Lookup(owner);
     if (ownerNode == nullptr) ownerNode = &AddOwnerNode(owner);
     const bool present =
         ownerNode == root_.get() ? Lookup(window) != nullptr : ownerNode->Handle == window;
-    if (!present) AddEnumeratedNode(*ownerNode, window);
+    if (!present) AddEnumeratedNode(*ownerNode, window, bounds);
   }
 
   std::unique_ptr<TWindowNode> Take() { return std::move(root_); }
@@ -149,16 +174,29 @@ class TreeBuilder {
     return it == first_.end() ? nullptr : it->second;
   }
 
+  // A node under `parent`, with the rectangle just read when there is one.
+  TWindowNode& Append(TWindowNode& parent, Hwnd handle, const std::optional<Rect>& bounds) {
+    parent.Children.push_back(MakeNode(ws_, handle, bounds, classNames_));
+    return *parent.Children.back();
+  }
+
+  TWindowNode& AddOwner(Hwnd owner) {
+    std::optional<Rect> bounds;
+    const bool listable = IsListable(ws_, owner, isHidden_, bounds);
+    TWindowNode& node = Append(*root_, owner, bounds);
+    node.Listable = listable;
+    return node;
+  }
+
   TWindowNode& AddOwnerNode(Hwnd owner) {
-    TWindowNode& node = NewWindowNode(ws_, *root_, owner);
-    node.Listable = IsListableWindow(ws_, owner, isHidden_);
+    TWindowNode& node = AddOwner(owner);
     branch_.emplace(&node, root_->Children.size() - 1);
     first_.emplace(owner, &node);
     return node;
   }
 
-  void AddEnumeratedNode(TWindowNode& parent, Hwnd window) {
-    TWindowNode& node = NewWindowNode(ws_, parent, window);
+  void AddEnumeratedNode(TWindowNode& parent, Hwnd window, const std::optional<Rect>& bounds) {
+    TWindowNode& node = Append(parent, window, bounds);
     node.Listable = true;
     const std::size_t branch =
         &parent == root_.get() ? root_->Children.size() - 1 : branch_.at(&parent);
@@ -168,14 +206,11 @@ class TreeBuilder {
   }
 
   // The lookups exactly as defined, then the index rebuilt from the tree.
-  void VisitByWalking(Hwnd window, Hwnd owner) {
+  void VisitByWalking(Hwnd window, Hwnd owner, const std::optional<Rect>& bounds) {
     TWindowNode* ownerNode = FindWindowNode(root_.get(), owner);
-    if (ownerNode == nullptr) {
-      ownerNode = &NewWindowNode(ws_, *root_, owner);
-      ownerNode->Listable = IsListableWindow(ws_, owner, isHidden_);
-    }
+    if (ownerNode == nullptr) ownerNode = &AddOwner(owner);
     if (FindWindowNode(ownerNode, window) == nullptr) {
-      NewWindowNode(ws_, *ownerNode, window).Listable = true;
+      Append(*ownerNode, window, bounds).Listable = true;
     }
     Reindex();
   }
@@ -200,6 +235,7 @@ class TreeBuilder {
 
   IWindowSystem& ws_;
   const TIsHiddenByProgram& isHidden_;
+  bool classNames_;
   std::unique_ptr<TWindowNode> root_;
   std::unordered_map<Hwnd, TWindowNode*> first_;                // first node in pre-order
   std::unordered_map<const TWindowNode*, std::size_t> branch_;  // index of its root child
@@ -209,8 +245,9 @@ class TreeBuilder {
 }  // namespace
 
 std::unique_ptr<TWindowNode> BuildWindowTree(IWindowSystem& ws,
-                                             const TIsHiddenByProgram& isHiddenByProgram) {
-  TreeBuilder builder(ws, isHiddenByProgram);
+                                             const TIsHiddenByProgram& isHiddenByProgram,
+                                             bool classNames) {
+  TreeBuilder builder(ws, isHiddenByProgram, classNames);
   ws.EnumWindows([&builder](Hwnd window) {
     builder.Visit(window);
     return true;

@@ -76,8 +76,11 @@ TWindowNode& NewWindowNode(IWindowSystem& ws, TWindowNode& parent, Hwnd handle);
 // owner missing from the tree gets a node under the root, listable or not. With a deeper owner
 // chain (A owns B owns C, enumerated C, B, A) B ends up with two nodes, one under the root and
 // one under A; the tree is used as built.
+// Without `classNames` the nodes' WndClass stays empty: one call on another process's window
+// fewer per window, for callers that do not read it (the menus).
 std::unique_ptr<TWindowNode> BuildWindowTree(IWindowSystem& ws,
-                                             const TIsHiddenByProgram& isHiddenByProgram);
+                                             const TIsHiddenByProgram& isHiddenByProgram,
+                                             bool classNames = true);
 
 // The first node of `node`'s subtree (itself included) in depth-first pre-order whose Handle is
 // `handle`; nullptr when none or when `node` is nullptr.

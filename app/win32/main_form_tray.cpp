@@ -36,7 +36,9 @@ void TVirtualDeskForm::BuildTrayPopup() {
 void TVirtualDeskForm::PopupMenu1Popup() {
   mSwitchTo_->Clear();
   mMoveHere_->Clear();
-  auto tree = BuildWindowTree(ws_, [this](Hwnd window) { return engine_.IndexOfHidden(window) >= 0; });
+  // The menus show titles only: the nodes need no class names.
+  auto tree = BuildWindowTree(
+      ws_, [this](Hwnd window) { return engine_.IndexOfHidden(window) >= 0; }, false);
   FillMenuFromTree(ws_, *tree, *mMoveHere_, false, nullptr,
                    [this](const TMenuItem& item) { MoveHereClick(item); });
   FillMenuFromTree(ws_, *tree, *mSwitchTo_, true, nullptr,

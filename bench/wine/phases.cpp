@@ -260,7 +260,7 @@ int Run(int rounds, const std::vector<int>& counts) {
       TMenuItem moveHere;
       TMenuItem switchTo;
       menu.Time("EnumWindows", [&] { ws.EnumWindows([](Hwnd) { return true; }); });
-      menu.Time("BuildWindowTree", [&] { tree = BuildWindowTree(ws, {}); });
+      menu.Time("BuildWindowTree", [&] { tree = BuildWindowTree(ws, {}, false); });
       menu.Time("FillMenuFromTree x 2", [&] {
         const TMenuClick none = [](const TMenuItem&) {};
         FillMenuFromTree(ws, *tree, moveHere, false, nullptr, none);
