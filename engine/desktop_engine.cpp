@@ -142,7 +142,7 @@ Rect TDesktopEngine::DesktopRect(Hwnd window) {
   if (!config_.KeepWindowState) return r;
   Placement placement;
   if (!ws_.GetWindowPlacement(window, placement) || !IsIconic(placement.showCmd)) return r;
-  return HomeRect(window, placement);
+  return HomeRect(window, placement, r);
 }
 
 Rect TDesktopEngine::LandingRect(Hwnd window, bool answers) {
@@ -203,7 +203,7 @@ void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
     const bool placed = ws_.GetWindowPlacement(window, placement);
     if (placed && KeepsMinimized(placement)) {
       // It stays parked where the system parks it; its home carries its restore rectangle.
-      homesChanged |= TakeHome(window, placement, {});
+      homesChanged |= TakeHome(window, placement, LandingRect(window, answers));
       continue;
     }
     const bool normal = placed && placement.showCmd == sw::kShowNormal;
@@ -291,6 +291,9 @@ bool TDesktopEngine::TakeHome(Hwnd window, const Placement& placement, const Rec
   Rect home = restore;
   if (IsIconic(placement.showCmd)) {
     if (sameRestore) return false;
+    home = KnownRestoreRect(window, placement, windowRect);
+  } else if (restore == windowRect) {
+    return false;  // the system tells no restore rectangle and restores the window itself
   } else {
     home = OffsetRect(restore, RestoreShift(placement, windowRect));
   }
@@ -301,12 +304,28 @@ bool TDesktopEngine::TakeHome(Hwnd window, const Placement& placement, const Rec
   return true;
 }
 
-Rect TDesktopEngine::HomeRect(Hwnd window, const Placement& placement) {
+Rect TDesktopEngine::KnownRestoreRect(Hwnd window, const Placement& placement,
+                                      const Rect& windowRect) {
   // rcNormalPosition is in workspace coordinates: with the taskbar at the top or left it lies
   // that bar's size off the screen coordinates, which does not change the cell it falls in.
   const Rect& restore = placement.rcNormalPosition;
+  if (restore != windowRect) return restore;
+  // Wine tells another process a window's rectangle in place of its restore rectangle (measured
+  // under Wine 8.0). A window minimized since the last switch lay where that switch left it;
+  // without a switch, it is taken for a window of the desktop on screen.
+  if (const auto place = places_.find(window); place != places_.end()) {
+    return OffsetRect(place->second.rect, layout_.Offset(currentDesktop_, place->second.current));
+  }
+  const Rect& screen = layout_.Screen;
+  return {screen.left, screen.top, screen.left + restore.Width(), screen.top + restore.Height()};
+}
+
+Rect TDesktopEngine::HomeRect(Hwnd window, const Placement& placement, const Rect& windowRect) {
+  const Rect& restore = placement.rcNormalPosition;
   const auto it = restoreHomes_.find(window);
-  if (it == restoreHomes_.end() || it->second.RestoreTopLeft != TopLeft(restore)) return restore;
+  if (it == restoreHomes_.end() || it->second.RestoreTopLeft != TopLeft(restore)) {
+    return KnownRestoreRect(window, placement, windowRect);
+  }
   const Size size{restore.Width(), restore.Height()};
   const Point p = ScreenFromPlane(layout_, currentDesktop_, it->second.PlaneTopLeft, size);
   return {p.x, p.y, p.x + size.cx, p.y + size.cy};
@@ -316,7 +335,7 @@ bool TDesktopEngine::ComeHome(Hwnd window, const Placement& placement, const Rec
   const auto it = restoreHomes_.find(window);
   if (it == restoreHomes_.end()) return false;
   if (it->second.RestoreTopLeft == TopLeft(placement.rcNormalPosition)) {
-    const Rect home = HomeRect(window, placement);
+    const Rect home = HomeRect(window, placement, r);
     const Rect& restore = placement.rcNormalPosition;
     at = OffsetRect(r, {home.left - restore.left, home.top - restore.top});
   }
@@ -327,7 +346,9 @@ bool TDesktopEngine::ComeHome(Hwnd window, const Placement& placement, const Rec
 bool TDesktopEngine::MoveMinimizedToDesktop(Hwnd window, int desktop) {
   Placement placement;
   if (!ws_.GetWindowPlacement(window, placement) || !KeepsMinimized(placement)) return false;
-  const Rect home = HomeRect(window, placement);
+  Rect windowRect;
+  ws_.GetWindowRect(window, windowRect);
+  const Rect home = HomeRect(window, placement, windowRect);
   const Point p = CellPosition(home, desktop);
   const Rect plane = PlaneFromScreen(
       layout_, currentDesktop_, {p.x, p.y, p.x + home.Width(), p.y + home.Height()});

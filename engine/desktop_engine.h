@@ -155,8 +155,10 @@ class TDesktopEngine {
   bool TakeHome(Hwnd window, const Placement& placement, const Rect& windowRect);
   // How far a maximized window's restore rectangle lies from the cell of its window rectangle.
   Point RestoreShift(const Placement& placement, const Rect& windowRect);
-  // The restore rectangle where the window's home puts it (the system's one without a home).
-  Rect HomeRect(Hwnd window, const Placement& placement);
+  // The restore rectangle where the window's home puts it (the known one without a home).
+  Rect HomeRect(Hwnd window, const Placement& placement, const Rect& windowRect);
+  // The restore rectangle of a minimized window as far as it is known.
+  Rect KnownRestoreRect(Hwnd window, const Placement& placement, const Rect& windowRect);
   // A window restored since it was minimized or maximized goes to its home: `at` becomes its
   // rectangle `r` carried there when its restore rectangle is still the one the home was taken
   // for. True when the homes changed.

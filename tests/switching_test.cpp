@@ -244,6 +244,23 @@ TEST_F(KeepingStates, WithHidingOtherDesktopsAreHiddenWhateverTheirStateAndComeB
   EXPECT_FALSE(ws.IsWindowVisible(two));
 }
 
+TEST_F(KeepingStates, WithoutARestoreRectangleAMinimizedWindowStaysOnTheDesktopItWasLeftOn) {
+  config.HideApps = true;
+  ws.ReportWindowRectAsRestoreRect(true);  // as Wine does for other processes' windows
+  const Hwnd two = WindowOn(1, "Two");
+  engine.SwitchToDesktop(1);
+  EXPECT_FALSE(ws.IsWindowVisible(parked));
+  ws.Minimize(two);
+  engine.SwitchToDesktop(0);
+  EXPECT_EQ(engine.DesktopOfWindow(two), 1);
+  EXPECT_FALSE(ws.IsWindowVisible(two));
+  EXPECT_TRUE(ws.IsWindowVisible(parked));
+  EXPECT_EQ(ShowCmd(parked), static_cast<std::uint32_t>(sw::kShowMinimized));
+  engine.SwitchToDesktop(1);
+  EXPECT_TRUE(ws.IsWindowVisible(two));
+  EXPECT_EQ(ShowCmd(two), static_cast<std::uint32_t>(sw::kShowMinimized));
+}
+
 TEST_F(KeepingStates, AWindowRestoredOnAnotherDesktopGoesHomeAtTheNextSwitch) {
   engine.SwitchToDesktop(2);
   // Restored from the taskbar while desktop 3 is on screen: the system puts it on the screen.
