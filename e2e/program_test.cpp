@@ -270,18 +270,19 @@ TEST_F(KeepWindowStateTest, MaximizedAndMinimizedWindowsComeBackAsTheyWereOnlyWh
   ASSERT_TRUE(EventuallyIn(mines, true, false, false));
   EXPECT_TRUE(SameRect(WindowRect(mines), minesRect)) << Describe(mines);
 
-  // Unticked: every switch shows every window normally, as before.
-  ExitProgram();
-  EXPECT_TRUE(EventuallyIn(editor, true, true, false));
-  WriteString(kOptionsKey, "KeepWindowState", "0");
+  // Unticked on the "Options" page: every switch shows every window normally, as before.
+  ShowMainWindow();
+  ASSERT_TRUE(ClickCheckBox(
+      CheckBoxOnPage(2, "Keep maximized and minimized windows as they are"), false));
   ShowWindow(mines, SW_MINIMIZE);
   ASSERT_TRUE(EventuallyIn(mines, true, false, true));
-  StartProgram();
   SwitchByHotKey(2);
   SwitchByHotKey(1);
   EXPECT_TRUE(EventuallyIn(editor, true, false, false));
   EXPECT_TRUE(EventuallyIn(mines, true, false, false));
   EXPECT_TRUE(SameRect(WindowRect(mines), minesRect)) << Describe(mines);
+  ExitProgram();
+  EXPECT_EQ(ReadString(kOptionsKey, "KeepWindowState"), "0");
 }
 
 // --- Exit -----------------------------------------------------------------------------------------
