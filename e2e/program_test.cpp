@@ -270,12 +270,23 @@ TEST_F(KeepWindowStateTest, MaximizedAndMinimizedWindowsComeBackAsTheyWereOnlyWh
   ASSERT_TRUE(EventuallyIn(mines, true, false, false));
   EXPECT_TRUE(SameRect(WindowRect(mines), minesRect)) << Describe(mines);
 
+  // "Exit" on desktop 2 gives every window back in its state.
+  ShowWindow(mines, SW_MINIMIZE);
+  ASSERT_TRUE(EventuallyIn(mines, true, false, true));
+  SwitchByHotKey(2);
+  // The name goes and activates a window of desktop 2 first; a menu opened meanwhile loses keys.
+  const HWND overlay = program.Window(kOverlayClass);
+  Await("the desktop's name hidden", [&] { return !IsWindowVisible(overlay); });
+  ExitProgram();
+  EXPECT_TRUE(EventuallyIn(editor, true, true, false));
+  EXPECT_TRUE(EventuallyIn(mines, true, false, true));
+  EXPECT_TRUE(SameRect(WindowRect(editor), editorRect)) << Describe(editor);
+
   // Unticked on the "Options" page: every switch shows every window normally, as before.
+  StartProgram();
   ShowMainWindow();
   ASSERT_TRUE(ClickCheckBox(
       CheckBoxOnPage(2, "Keep maximized and minimized windows as they are"), false));
-  ShowWindow(mines, SW_MINIMIZE);
-  ASSERT_TRUE(EventuallyIn(mines, true, false, true));
   SwitchByHotKey(2);
   SwitchByHotKey(1);
   EXPECT_TRUE(EventuallyIn(editor, true, false, false));
