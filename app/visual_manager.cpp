@@ -42,6 +42,13 @@ bool PointInRect(const Rect& rect, std::int32_t x, std::int32_t y) {
   return rect.left <= x && x < rect.right && rect.top <= y && y < rect.bottom;
 }
 
+bool IsMinimized(IWindowSystem& ws, Hwnd window) {
+  Placement placement;
+  ws.GetWindowPlacement(window, placement);
+  return placement.showCmd == sw::kShowMinimized || placement.showCmd == sw::kMinimize ||
+         placement.showCmd == sw::kShowMinNoActive;
+}
+
 bool IsRestoreToMaximized(IWindowSystem& ws, Hwnd window) {
   Placement placement;
   ws.GetWindowPlacement(window, placement);
@@ -203,8 +210,7 @@ void TVisualManager::DrawDesktopWindows(TVisualPicture& picture) {
     TPictureWindow shape;
     shape.Handle = *it;
     shape.Title = GetWindowTitle(ws, shape.Handle);
-    Rect rect;
-    ws.GetWindowRect(shape.Handle, rect);
+    const Rect rect = engine_.DesktopRect(shape.Handle);
     shape.Bounds = ScaleToPicture(PlaneFromScreen(layout, engine_.CurrentDesktop(), rect), cfg,
                                   layout.Cell());
     shape.Foreground = shape.Handle == foreground;
@@ -216,12 +222,13 @@ Hwnd TVisualManager::PickWindow(Point plane) {
   IWindowSystem& ws = engine_.Windows();
   const TsDeskCFGWindow& cfg = engine_.Config().WindowCfg;
   for (Hwnd window : engine_.ManagedWindows()) {
-    Rect rect;
-    ws.GetWindowRect(window, rect);
+    const Rect rect = engine_.DesktopRect(window);
     const Rect onPlane = PlaneFromScreen(engine_.Layout(), engine_.CurrentDesktop(), rect);
     if (!PointInRect(onPlane, plane.x, plane.y)) continue;
-    // A maximized window never stops the walk: a press on it reaches the windows beneath.
+    // A maximized window never stops the walk: a press on it reaches the windows beneath. Nor
+    // does a minimized one drawn at its restore rectangle: there is no window there to drag.
     if (!cfg.MoveMaximized && IsRestoreToMaximized(ws, window)) continue;
+    if (IsMinimized(ws, window)) continue;
     return window;
   }
   return 0;

@@ -32,6 +32,8 @@ bool PointInRect(const Rect& rect, std::int32_t x, std::int32_t y);
 // The window's placement says it is restored to maximized: the program's test for a maximized
 // window.
 bool IsRestoreToMaximized(IWindowSystem& ws, Hwnd window);
+// The window is minimized (its placement's show command says so).
+bool IsMinimized(IWindowSystem& ws, Hwnd window);
 
 // --- Geometry ------------------------------------------------------------------------------------
 

@@ -35,7 +35,8 @@ int TreeGroupOf(const Rect& windowRect, std::uint16_t currentDesktop,
 std::vector<TWindowsTreeGroup> BuildWindowsTree(IWindowSystem& ws,
                                                 const std::vector<Hwnd>& managedWindows,
                                                 std::uint16_t currentDesktop,
-                                                const TDesktopLayout& layout) {
+                                                const TDesktopLayout& layout,
+                                                const TDesktopRectOf& rectOf) {
   std::vector<TWindowsTreeGroup> groups(kTreeGroupCount);
   for (int g = 0; g < kTreeGroupCount; ++g) {
     groups[static_cast<std::size_t>(g)].Caption = TreeGroupCaption(g);
@@ -45,7 +46,11 @@ std::vector<TWindowsTreeGroup> BuildWindowsTree(IWindowSystem& ws,
     node.Handle = *it;
     node.Title = GetWindowTitle(ws, node.Handle);
     Rect rect;  // a window that has closed keeps the zero rectangle
-    ws.GetWindowRect(node.Handle, rect);
+    if (rectOf) {
+      rect = rectOf(node.Handle);
+    } else {
+      ws.GetWindowRect(node.Handle, rect);
+    }
     node.ClassIcon = ws.GetClassIcon(node.Handle);
     groups[static_cast<std::size_t>(TreeGroupOf(rect, currentDesktop, layout))].Windows.push_back(
         std::move(node));

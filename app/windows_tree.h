@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,12 +47,17 @@ struct TWindowsTreeGroup {
   std::vector<TWindowsTreeNode> Windows;
 };
 
+// The rectangle that puts a window on its desktop (TDesktopEngine::DesktopRect).
+using TDesktopRectOf = std::function<Rect(Hwnd)>;
+
 // The nine groups with their windows. `managedWindows` is taken as the last window-list refresh
-// left it (topmost first); each group lists its windows bottommost first.
+// left it (topmost first); each group lists its windows bottommost first. A window falls in the
+// group of `rectOf`'s rectangle, of its window rectangle when `rectOf` is empty.
 std::vector<TWindowsTreeGroup> BuildWindowsTree(IWindowSystem& ws,
                                                 const std::vector<Hwnd>& managedWindows,
                                                 std::uint16_t currentDesktop,
-                                                const TDesktopLayout& layout);
+                                                const TDesktopLayout& layout,
+                                                const TDesktopRectOf& rectOf = {});
 
 // What an action on the tree's selection has to say: nothing (nullptr) when a window node is
 // selected, otherwise the message for the user.

@@ -17,6 +17,7 @@
 #include "e2e/driver/controls.h"
 #include "e2e/driver/hot_keys.h"
 #include "e2e/driver/input.h"
+#include "e2e/driver/process.h"
 #include "e2e/driver/program_fixture.h"
 #include "e2e/driver/registry.h"
 #include "e2e/driver/tray.h"
@@ -196,6 +197,103 @@ TEST_F(HidingOffTest, OptionsCheckBoxTurnsHidingOn) {
 
   ExitProgram();
   EXPECT_EQ(ReadString(kOptionsKey, "HideApps"), "1");
+}
+
+// --- Keeping window states ------------------------------------------------------------------------
+
+// Wine's notepad maximized, winemine minimized and clock normal on desktop 1, with the hiding option
+// on: ticked, switches keep each window's state; unticked, they show every window normally.
+class KeepWindowStateTest : public ProgramFixture {
+ protected:
+  void PrepareSettings() override { WriteString(kOptionsKey, "KeepWindowState", "1"); }
+
+  // Starts a program of Wine's and waits for its titled window.
+  static HWND Open(Process& process, const std::string& executable) {
+    process = Process::Start(executable, "");
+    HWND window = nullptr;
+    Await(executable + "'s window", [&] {
+      window = FindTopLevel([&](HWND w) {
+        return WindowProcess(w) == process.Id() && IsWindowVisible(w) &&
+               GetWindowTextLengthA(w) > 0;
+      });
+      return window != nullptr;
+    });
+    return window;
+  }
+  static ::testing::AssertionResult EventuallyIn(HWND window, bool visible, bool maximized,
+                                                 bool minimized) {
+    return Eventually(
+        "the state of " + Describe(window),
+        [&] {
+          return (IsWindowVisible(window) != FALSE) == visible &&
+                 (IsZoomed(window) != FALSE) == maximized &&
+                 (IsIconic(window) != FALSE) == minimized;
+        },
+        kDefaultTimeout, [&] {
+          return Describe(window) + (IsZoomed(window) ? ", maximized" : "") +
+                 (IsIconic(window) ? ", minimized" : "");
+        });
+  }
+  static bool SameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
+
+  Process notepad, winemine, clock;
+};
+
+TEST_F(KeepWindowStateTest, MaximizedAndMinimizedWindowsComeBackAsTheyWereOnlyWhenTicked) {
+  const HWND editor = Open(notepad, "C:\\windows\\notepad.exe");
+  const HWND mines = Open(winemine, "C:\\windows\\system32\\winemine.exe");
+  const HWND watch = Open(clock, "C:\\windows\\system32\\clock.exe");
+  const RECT minesRect = WindowRect(mines);
+  const RECT watchRect = WindowRect(watch);
+  ShowWindow(editor, SW_MAXIMIZE);
+  ShowWindow(mines, SW_MINIMIZE);
+  ASSERT_TRUE(EventuallyIn(editor, true, true, false));
+  ASSERT_TRUE(EventuallyIn(mines, true, false, true));
+  const RECT editorRect = WindowRect(editor);
+
+  SwitchByHotKey(2);
+  for (HWND window : {editor, mines, watch}) {
+    EXPECT_TRUE(Eventually("hidden: " + Describe(window), [&] { return !IsWindowVisible(window); }));
+  }
+  EXPECT_TRUE(EventuallyIn(editor, false, true, false));
+  EXPECT_TRUE(EventuallyIn(mines, false, false, true));
+  SwitchByHotKey(1);
+  EXPECT_TRUE(EventuallyIn(editor, true, true, false));
+  EXPECT_TRUE(SameRect(WindowRect(editor), editorRect)) << Describe(editor);
+  EXPECT_TRUE(EventuallyIn(mines, true, false, true));
+  EXPECT_TRUE(SameRect(WindowRect(watch), watchRect)) << Describe(watch);
+
+  // Restored after a trip to desktop 3, it opens where it was minimized.
+  SwitchByHotKey(3);
+  SwitchByHotKey(1);
+  ShowWindow(mines, SW_RESTORE);
+  ASSERT_TRUE(EventuallyIn(mines, true, false, false));
+  EXPECT_TRUE(SameRect(WindowRect(mines), minesRect)) << Describe(mines);
+
+  // "Exit" on desktop 2 gives every window back in its state.
+  ShowWindow(mines, SW_MINIMIZE);
+  ASSERT_TRUE(EventuallyIn(mines, true, false, true));
+  SwitchByHotKey(2);
+  // The name goes and activates a window of desktop 2 first; a menu opened meanwhile loses keys.
+  const HWND overlay = program.Window(kOverlayClass);
+  Await("the desktop's name hidden", [&] { return !IsWindowVisible(overlay); });
+  ExitProgram();
+  EXPECT_TRUE(EventuallyIn(editor, true, true, false));
+  EXPECT_TRUE(EventuallyIn(mines, true, false, true));
+  EXPECT_TRUE(SameRect(WindowRect(editor), editorRect)) << Describe(editor);
+
+  // Unticked on the "Options" page: every switch shows every window normally, as before.
+  StartProgram();
+  ShowMainWindow();
+  ASSERT_TRUE(ClickCheckBox(
+      CheckBoxOnPage(2, "Keep maximized and minimized windows as they are"), false));
+  SwitchByHotKey(2);
+  SwitchByHotKey(1);
+  EXPECT_TRUE(EventuallyIn(editor, true, false, false));
+  EXPECT_TRUE(EventuallyIn(mines, true, false, false));
+  EXPECT_TRUE(SameRect(WindowRect(mines), minesRect)) << Describe(mines);
+  ExitProgram();
+  EXPECT_EQ(ReadString(kOptionsKey, "KeepWindowState"), "0");
 }
 
 // --- Exit -----------------------------------------------------------------------------------------

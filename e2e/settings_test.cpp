@@ -325,6 +325,7 @@ class SettingsTest : public ProgramFixture {
 
   ::testing::AssertionResult DefaultsStored() const {
     if (auto result = StoredAsText("HideApps", "1"); !result) return result;
+    if (auto result = StoredAsText("KeepWindowState", "0"); !result) return result;
     for (int n = 1; n <= kHotKeyCount; ++n) {
       if (auto result = StoredAsText("HotKey" + std::to_string(n), std::to_string(kShiftCtrlF1 + n - 1));
           !result) {
@@ -355,7 +356,7 @@ TEST_F(FirstStartTest, CreatesTheProgramKeyAtStartAndSavesTheDefaultsAsTextAtExi
   ExitProgram();
   EXPECT_EQ(program.ExitCode(), 0u);
   EXPECT_TRUE(DefaultsStored());
-  EXPECT_EQ(ReadStrings(kOptionsKey).size(), 1u + kHotKeyCount);
+  EXPECT_EQ(ReadStrings(kOptionsKey).size(), 2u + kHotKeyCount);
   EXPECT_FALSE(FileExists(StartupLinkPath())) << "autostart is off unless asked for";
   EXPECT_TRUE(AllCombinationsFree());
 }

@@ -25,10 +25,16 @@ constexpr unsigned kAnswerTimeoutMs = 50;
 // answered just before, so only one that hangs in between makes it wait this long.
 constexpr unsigned kEnableTimeoutMs = 1000;
 
-bool IsIconicOrMaximized(std::uint32_t showCmd) {
-  return showCmd == sw::kShowMinimized || showCmd == sw::kShowMaximized ||
-         showCmd == sw::kMinimize || showCmd == sw::kShowMinNoActive;
+bool IsIconic(std::uint32_t showCmd) {
+  return showCmd == sw::kShowMinimized || showCmd == sw::kMinimize ||
+         showCmd == sw::kShowMinNoActive;
 }
+
+bool IsIconicOrMaximized(std::uint32_t showCmd) {
+  return IsIconic(showCmd) || showCmd == sw::kShowMaximized;
+}
+
+Point TopLeft(const Rect& r) { return {r.left, r.top}; }
 
 std::string HandleValueName(Hwnd window) { return std::to_string(window); }
 
@@ -134,10 +140,15 @@ void TDesktopEngine::AddHiddenEntry(Hwnd window, bool wasForeground, bool wasEna
       std::make_unique<THiddenListItem>(THiddenListItem{window, wasForeground, wasEnabled}));
 }
 
-int TDesktopEngine::DesktopOfWindow(Hwnd window) {
+int TDesktopEngine::DesktopOfWindow(Hwnd window) { return DesktopOfRect(DesktopRect(window)); }
+
+Rect TDesktopEngine::DesktopRect(Hwnd window) {
   Rect r;
   ws_.GetWindowRect(window, r);
-  return DesktopOfRect(r);
+  if (!config_.KeepWindowState) return r;
+  Placement placement;
+  if (!ws_.GetWindowPlacement(window, placement) || !IsIconic(placement.showCmd)) return r;
+  return HomeRect(window, placement, r);
 }
 
 Rect TDesktopEngine::LandingRect(Hwnd window, bool answers) {
@@ -187,17 +198,31 @@ void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
   std::vector<TMove> moves;
   std::vector<TMove> stuckMoves;
   moves.reserve(managedWindows_.size());
+  bool homesChanged = false;
   for (Hwnd window : managedWindows_) {
     const bool answers = Answers(window);
-    // Every window is to be in the normal state before it is measured. Showing one that already
-    // is changes nothing but costs a round trip to its thread, the largest part of a switch after
-    // the batch itself. A window the hiding option holds hidden stays hidden here: the hiding
-    // pass that follows every switch shows it when its desktop comes on screen, and otherwise it
-    // would be shown only to be hidden again.
+    // Every window is to be in the normal state before it is measured, unless switches keep
+    // window states. Showing one that already is changes nothing but costs a round trip to its
+    // thread, the largest part of a switch after the batch itself. A window the hiding option
+    // holds hidden stays hidden here: the hiding pass that follows every switch shows it when its
+    // desktop comes on screen, and otherwise it would be shown only to be hidden again.
     Placement placement;
-    const bool normal =
-        ws_.GetWindowPlacement(window, placement) && placement.showCmd == sw::kShowNormal;
-    if (!normal) {
+    const bool placed = ws_.GetWindowPlacement(window, placement);
+    if (placed && KeepsMinimized(placement)) {
+      // It stays parked where the system parks it; its home carries its restore rectangle.
+      homesChanged |= TakeHome(window, placement, LandingRect(window, answers));
+      continue;
+    }
+    const bool normal = placed && placement.showCmd == sw::kShowNormal;
+    const bool maximized = placed && placement.showCmd == sw::kShowMaximized;
+    if (maximized && config_.KeepWindowState) {
+      homesChanged |= TakeHome(window, placement, LandingRect(window, answers));
+    }
+    // A maximized window moved with its desktop while its restore rectangle stayed: restored, it
+    // is carried back to the desktop it was maximized on.
+    Point restoreShift{};
+    if (!normal && !config_.KeepWindowState) {
+      if (maximized) restoreShift = RestoreShift(placement, LandingRect(window, answers));
       if (answers) {
         ws_.ShowWindow(window, sw::kShowNormal);
       } else {
@@ -206,13 +231,17 @@ void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
       ws_.GetWindowPlacement(window, placement);
     }
     const Rect r = LandingRect(window, answers);
+    Rect at = OffsetRect(r, restoreShift);
+    if (!restoreHomes_.empty() && placement.showCmd == sw::kShowNormal) {
+      homesChanged |= ComeHome(window, placement, r, at);
+    }
     std::int32_t limitX = 0;
     std::int32_t limitY = 0;
     ShiftLimits(placement, limitX, limitY);
     if (std::abs(std::int64_t{r.left}) < std::abs(std::int64_t{limitX}) &&
         std::abs(std::int64_t{r.top}) < std::abs(std::int64_t{limitY})) {
       (answers ? moves : stuckMoves)
-          .push_back({window, r, OffsetRect(r, {dx, dy}), placement.showCmd, 0});
+          .push_back({window, r, OffsetRect(at, {dx, dy}), placement.showCmd, 0});
     }
   }
   if (from != to && config_.HideApps) PlanHiding(moves, to);
@@ -238,6 +267,120 @@ void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
   places_.clear();
   RememberPlaces(moves, to);
   RememberPlaces(stuckMoves, to);
+  homesChanged |= std::erase_if(restoreHomes_, [this](const auto& entry) {
+                    return !ws_.IsWindow(entry.first);
+                  }) > 0;
+  if (homesChanged) SaveHomes();
+}
+
+// ------------------------------------------------------------------------------------------------
+// Minimized and maximized windows while switches keep window states
+//
+// Neither a move nor SetWindowPlacement can carry a minimized or maximized window's restore
+// rectangle to another desktop: moving the window leaves the rectangle (and moves a minimized
+// window's parked icon), and SetWindowPlacement pulls a rectangle that lies on no monitor back
+// onto the screen (and under Wine refuses windows of other processes). So the rectangle stays
+// where the system has it, which is right whenever its desktop is on screen, and the program
+// keeps its home: where on the plane of the desktops it belongs. A window restored while its
+// desktop is away goes there at the next switch.
+// ------------------------------------------------------------------------------------------------
+
+bool TDesktopEngine::KeepsMinimized(const Placement& placement) const {
+  return config_.KeepWindowState && IsIconic(placement.showCmd);
+}
+
+Point TDesktopEngine::RestoreShift(const Placement& placement, const Rect& windowRect) {
+  const int restoreDesktop = DesktopOfRect(placement.rcNormalPosition);
+  const int desktop = DesktopOfRect(windowRect);
+  const auto inGrid = [](int d) { return d >= 0 && d < kDesktopCount; };
+  if (!inGrid(restoreDesktop) || !inGrid(desktop)) return {};
+  return layout_.Offset(restoreDesktop, desktop);
+}
+
+bool TDesktopEngine::TakeHome(Hwnd window, const Placement& placement, const Rect& windowRect) {
+  const Rect& restore = placement.rcNormalPosition;
+  const auto it = restoreHomes_.find(window);
+  const bool sameRestore =
+      it != restoreHomes_.end() && it->second.RestoreTopLeft == TopLeft(restore);
+  // A minimized window's restore rectangle tells its desktop only when it has no home yet (it
+  // was minimized since the last pass, or its application placed it anew); a maximized one
+  // belongs to the cell its window rectangle lies in.
+  Rect home = restore;
+  if (IsIconic(placement.showCmd)) {
+    if (sameRestore) return false;
+    home = KnownRestoreRect(window, placement, windowRect);
+  } else if (restore == windowRect) {
+    return false;  // the system tells no restore rectangle and restores the window itself
+  } else {
+    home = OffsetRect(restore, RestoreShift(placement, windowRect));
+  }
+  const TRestoreHome taken{window, TopLeft(restore),
+                             TopLeft(PlaneFromScreen(layout_, currentDesktop_, home))};
+  if (sameRestore && it->second == taken) return false;
+  restoreHomes_[window] = taken;
+  return true;
+}
+
+Rect TDesktopEngine::KnownRestoreRect(Hwnd window, const Placement& placement,
+                                      const Rect& windowRect) {
+  // rcNormalPosition is in workspace coordinates: with the taskbar at the top or left it lies
+  // that bar's size off the screen coordinates, which does not change the cell it falls in.
+  const Rect& restore = placement.rcNormalPosition;
+  if (restore != windowRect) return restore;
+  // Wine tells another process a window's rectangle in place of its restore rectangle (measured
+  // under Wine 8.0). A window minimized since the last switch lay where that switch left it;
+  // without a switch, it is taken for a window of the desktop on screen.
+  if (const auto place = places_.find(window); place != places_.end()) {
+    return OffsetRect(place->second.rect, layout_.Offset(currentDesktop_, place->second.current));
+  }
+  const Rect& screen = layout_.Screen;
+  return {screen.left, screen.top, screen.left + restore.Width(), screen.top + restore.Height()};
+}
+
+Rect TDesktopEngine::HomeRect(Hwnd window, const Placement& placement, const Rect& windowRect) {
+  const Rect& restore = placement.rcNormalPosition;
+  const auto it = restoreHomes_.find(window);
+  if (it == restoreHomes_.end() || it->second.RestoreTopLeft != TopLeft(restore)) {
+    return KnownRestoreRect(window, placement, windowRect);
+  }
+  const Size size{restore.Width(), restore.Height()};
+  const Point p = ScreenFromPlane(layout_, currentDesktop_, it->second.PlaneTopLeft, size);
+  return {p.x, p.y, p.x + size.cx, p.y + size.cy};
+}
+
+bool TDesktopEngine::ComeHome(Hwnd window, const Placement& placement, const Rect& r, Rect& at) {
+  const auto it = restoreHomes_.find(window);
+  if (it == restoreHomes_.end()) return false;
+  if (it->second.RestoreTopLeft == TopLeft(placement.rcNormalPosition)) {
+    const Rect home = HomeRect(window, placement, r);
+    const Rect& restore = placement.rcNormalPosition;
+    at = OffsetRect(r, {home.left - restore.left, home.top - restore.top});
+  }
+  restoreHomes_.erase(it);
+  return true;
+}
+
+bool TDesktopEngine::MoveMinimizedToDesktop(Hwnd window, int desktop) {
+  Placement placement;
+  if (!ws_.GetWindowPlacement(window, placement) || !KeepsMinimized(placement)) return false;
+  Rect windowRect;
+  ws_.GetWindowRect(window, windowRect);
+  const Rect home = HomeRect(window, placement, windowRect);
+  const Point p = CellPosition(home, desktop);
+  const Rect plane = PlaneFromScreen(
+      layout_, currentDesktop_, {p.x, p.y, p.x + home.Width(), p.y + home.Height()});
+  restoreHomes_[window] = {window, TopLeft(placement.rcNormalPosition), TopLeft(plane)};
+  SaveHomes();
+  return true;
+}
+
+void TDesktopEngine::SaveHomes() {
+  std::vector<TRestoreHome> homes;
+  homes.reserve(restoreHomes_.size());
+  for (const auto& entry : restoreHomes_) homes.push_back(entry.second);
+  std::sort(homes.begin(), homes.end(),
+            [](const TRestoreHome& a, const TRestoreHome& b) { return a.Handle < b.Handle; });
+  record_.WriteRestoreHomes(homes);
 }
 
 void TDesktopEngine::PlanHiding(std::vector<TMove>& moves, int to) {
@@ -280,7 +423,10 @@ void TDesktopEngine::PlanHiding(std::vector<TMove>& moves, int to) {
 }
 
 bool TDesktopEngine::StaysShown(Hwnd window, std::uint32_t showCmd, bool onDesktop) {
-  return IsIconicOrMaximized(showCmd) || onDesktop || IsOverlay(window) ||
+  // Kept in its state by switches, a minimized or maximized window of another desktop is hidden
+  // like any other; otherwise it is one the user changed since the switch, and stays.
+  return (!config_.KeepWindowState && IsIconicOrMaximized(showCmd)) || onDesktop ||
+         IsOverlay(window) ||
          (config_.StickyWindows && config_.StickyWindows->IsSticky(ws_, window));
 }
 
@@ -395,7 +541,10 @@ void TDesktopEngine::HideWindow(Hwnd window) {
 
 void TDesktopEngine::KeepWindow(Hwnd window, int hiddenIndex, const Placement& placement) {
   const bool answers = Answers(window);
-  if (!answers || !ws_.IsWindowVisible(window) || placement.showCmd != sw::kShowNormal) {
+  if (config_.KeepWindowState) {
+    // Shown again in the state it was hidden in.
+    if (!answers || !ws_.IsWindowVisible(window)) ShowWithoutWaiting(window, sw::kShowNa);
+  } else if (!answers || !ws_.IsWindowVisible(window) || placement.showCmd != sw::kShowNormal) {
     ShowWithoutWaiting(window, sw::kRestore);
   }
   // Only what the program disabled is enabled: an application may have disabled its own window
@@ -605,6 +754,9 @@ void TDesktopEngine::TakeOverDesktops(bool recovered) {
   layout_ = state.Layout.value_or(live);
   currentDesktop_ = static_cast<std::uint16_t>(state.Current.value_or(0));
   if (state.Switch) FinishRecordedSwitch(*state.Switch);
+  for (const TRestoreHome& home : state.RestoreHomes) {
+    if (ws_.IsWindow(home.Handle)) restoreHomes_[home.Handle] = home;
+  }
   // Monitors that changed between the runs: the windows follow as they would have at once.
   if (layout_ != live) Relayout(layout_, live, false);
   layout_ = live;
@@ -680,13 +832,8 @@ void TDesktopEngine::SwitchToDesktop(std::uint16_t index, Hwnd activate) {
   host_.RepaintVisualManagerIfShowing();
 }
 
-void TDesktopEngine::MoveWindowToDesktop(Hwnd window, int desktop) {
-  FollowLayout();
-  if (!layout_.Valid()) return;
+Point TDesktopEngine::CellPosition(const Rect& r, int desktop) {
   const Size screen = layout_.Cell();
-  threadAnswers_.clear();
-  const bool answers = Answers(window);
-  Rect r = LandingRect(window, answers);
   // Measured from the virtual screen's origin, so the window keeps its monitor within the cell.
   std::int64_t left = std::int64_t{r.left} + 5 - layout_.Screen.left;
   std::int64_t top = std::int64_t{r.top} + 5 - layout_.Screen.top;
@@ -698,9 +845,20 @@ void TDesktopEngine::MoveWindowToDesktop(Hwnd window, int desktop) {
   const std::int64_t x0 = left % screen.cx - 5 + layout_.Screen.left;
   while (top < 0 && static_cast<double>(-top) > bandY) top += screen.cy;
   const std::int64_t y0 = top % screen.cy - 5 + layout_.Screen.top;
+  return {static_cast<int>(offset.x + x0), static_cast<int>(offset.y + y0)};
+}
+
+void TDesktopEngine::MoveWindowToDesktop(Hwnd window, int desktop) {
+  FollowLayout();
+  if (!layout_.Valid()) return;
+  if (MoveMinimizedToDesktop(window, desktop)) return;
+  threadAnswers_.clear();
+  const bool answers = Answers(window);
+  Rect r = LandingRect(window, answers);
+  const Point target = CellPosition(r, desktop);
   r = LandingRect(window, answers);
-  const int x = static_cast<int>(offset.x + x0);
-  const int y = static_cast<int>(offset.y + y0);
+  const int x = target.x;
+  const int y = target.y;
   places_[window] = {{x, y, x + r.Width(), y + r.Height()}, currentDesktop_};
   if (answers) {
     ws_.MoveWindow(window, x, y, r.Width(), r.Height(), true);

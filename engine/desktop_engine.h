@@ -65,6 +65,9 @@ class TDesktopEngine {
   void RefreshWindowList();
   int IndexOfHidden(Hwnd window) const;
   int DesktopOfWindow(Hwnd window);
+  // The rectangle that puts a window on its desktop: its window rectangle, or, for a minimized
+  // window while switches keep window states, its restore rectangle where its desktop holds it.
+  Rect DesktopRect(Hwnd window);
   void ShiftWindows(std::int32_t dx, std::int32_t dy);
   void ApplyHiding(int desktop);
   void RecordHiddenApp(Hwnd window);
@@ -153,6 +156,25 @@ class TDesktopEngine {
   // program was not told of), the windows follow first.
   void FollowLayout();
   void FinishRecordedSwitch(const TRecordedSwitch& record);
+  // --- Minimized and maximized windows while switches keep window states --------------------------------------
+  bool KeepsMinimized(const Placement& placement) const;
+  // Gives a minimized or maximized window the home of its restore rectangle (a minimized one keeps
+  // the home it has for the same rectangle); true when the homes changed.
+  bool TakeHome(Hwnd window, const Placement& placement, const Rect& windowRect);
+  // How far a maximized window's restore rectangle lies from the cell of its window rectangle.
+  Point RestoreShift(const Placement& placement, const Rect& windowRect);
+  // The restore rectangle where the window's home puts it (the known one without a home).
+  Rect HomeRect(Hwnd window, const Placement& placement, const Rect& windowRect);
+  // The restore rectangle of a minimized window as far as it is known.
+  Rect KnownRestoreRect(Hwnd window, const Placement& placement, const Rect& windowRect);
+  // A window restored since it was minimized or maximized goes to its home: `at` becomes its
+  // rectangle `r` carried there when its restore rectangle is still the one the home was taken
+  // for. True when the homes changed.
+  bool ComeHome(Hwnd window, const Placement& placement, const Rect& r, Rect& at);
+  bool MoveMinimizedToDesktop(Hwnd window, int desktop);
+  void SaveHomes();
+  // Where MoveWindowToDesktop puts a window of rectangle `r` in `desktop`'s cell.
+  Point CellPosition(const Rect& r, int desktop);
   void HideWindow(Hwnd window);
   void ForgetClosedHiddenWindows(const std::vector<bool>& met);
   void KeepWindow(Hwnd window, int hiddenIndex, const Placement& placement);
@@ -188,6 +210,7 @@ class TDesktopEngine {
     int current;
   };
   std::unordered_map<Hwnd, TPlace> places_;
+  std::unordered_map<Hwnd, TRestoreHome> restoreHomes_;
   std::vector<Hwnd> managedWindows_;
   std::vector<bool> managedVisible_;  // IsWindowVisible of each, as the list was made
   // Windows whose visibility the switch's batch has already set, until the hiding pass that

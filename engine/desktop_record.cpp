@@ -9,6 +9,7 @@ namespace {
 constexpr const char* kCurrentValue = "Current";
 constexpr const char* kLayoutValue = "Layout";
 constexpr const char* kSwitchValue = "Switch";
+constexpr const char* kRestoreHomesValue = "RestoreHomes";
 
 std::optional<std::string> ReadText(IRegistry& registry, RegKey key, const char* name) {
   RegValue value;
@@ -73,6 +74,35 @@ std::optional<TRecordedSwitch> DecodeSwitch(const std::string& text) {
   return record;
 }
 
+std::string EncodeRestoreHomes(const std::vector<TRestoreHome>& homes) {
+  std::string text;
+  for (const TRestoreHome& h : homes) {
+    if (!text.empty()) text += ' ';
+    text += std::to_string(h.Handle) + ' ' + std::to_string(h.RestoreTopLeft.x) + ' ' +
+            std::to_string(h.RestoreTopLeft.y) + ' ' + std::to_string(h.PlaneTopLeft.x) + ' ' +
+            std::to_string(h.PlaneTopLeft.y);
+  }
+  return text;
+}
+
+std::optional<std::vector<TRestoreHome>> DecodeRestoreHomes(const std::string& text) {
+  std::vector<TRestoreHome> homes;
+  const char* p = text.data();
+  const char* end = p + text.size();
+  while (p != end) {
+    TRestoreHome h;
+    if (!NextNumber(p, end, h.Handle, homes.empty()) ||
+        !NextNumber(p, end, h.RestoreTopLeft.x, false) ||
+        !NextNumber(p, end, h.RestoreTopLeft.y, false) ||
+        !NextNumber(p, end, h.PlaneTopLeft.x, false) ||
+        !NextNumber(p, end, h.PlaneTopLeft.y, false)) {
+      return std::nullopt;
+    }
+    homes.push_back(h);
+  }
+  return homes;
+}
+
 TDesktopState TDesktopRecord::Read() {
   TDesktopState state;
   ScopedRegKey key = OpenScopedKey(registry_, registry_.CurrentUser(), kDesktopsKeyPath, false);
@@ -91,6 +121,9 @@ TDesktopState TDesktopRecord::Read() {
   if (const auto record = ReadText(registry_, key.get(), kSwitchValue)) {
     state.Switch = DecodeSwitch(*record);
   }
+  if (const auto homes = ReadText(registry_, key.get(), kRestoreHomesValue)) {
+    state.RestoreHomes = DecodeRestoreHomes(*homes).value_or(std::vector<TRestoreHome>{});
+  }
   return state;
 }
 
@@ -105,6 +138,16 @@ void TDesktopRecord::Write(int current, const TDesktopLayout& layout) {
   registry_.SetString(key.get(), kCurrentValue, std::to_string(current + 1));
   registry_.SetString(key.get(), kLayoutValue, EncodeLayout(layout));
   registry_.DeleteValue(key.get(), kSwitchValue);
+}
+
+void TDesktopRecord::WriteRestoreHomes(const std::vector<TRestoreHome>& homes) {
+  ScopedRegKey key = OpenScopedKey(registry_, registry_.CurrentUser(), kDesktopsKeyPath, true);
+  if (!key) return;
+  if (homes.empty()) {
+    registry_.DeleteValue(key.get(), kRestoreHomesValue);
+  } else {
+    registry_.SetString(key.get(), kRestoreHomesValue, EncodeRestoreHomes(homes));
+  }
 }
 
 }  // namespace mirel

@@ -44,6 +44,8 @@ struct TsDeskCFG {
   bool ActivateRestored = false;
   // The one sticky-rule list; created empty with the record and kept for the whole process.
   std::shared_ptr<TStickyWindows> StickyWindows = std::make_shared<TStickyWindows>();
+  // Switches leave maximized and minimized windows in their state instead of restoring them.
+  bool KeepWindowState = false;
 };
 
 // The program's configuration, filled with the defaults before the program body runs.

@@ -134,6 +134,12 @@ std::vector<std::string> LoadSettings(IRegistry& registry, IShellIntegration& sh
     hotKey = ShortCutFromStored(number.value);
     note(std::move(number.error));
   }
+
+  stored = ReadOption(registry, programKey, kKeepWindowStateValue);
+  SettingRead<bool> keepState =
+      ReadBool(stored.status, stored.value, kKeepWindowStateValue, settings.KeepWindowState);
+  settings.KeepWindowState = keepState.value;
+  note(std::move(keepState.error));
   return errors;
 }
 
@@ -154,7 +160,8 @@ std::optional<std::string> SaveSettings(IRegistry& registry, IShellIntegration& 
     const std::string text = EncodeInteger(settings.HotKeys[slot - 1]);
     if (auto error = WriteOption(registry, programKey, HotKeyValueName(slot), text)) return error;
   }
-  return std::nullopt;
+  return WriteOption(registry, programKey, kKeepWindowStateValue,
+                     EncodeBool(settings.KeepWindowState));
 }
 
 }  // namespace mirel

@@ -3,7 +3,8 @@
 // between the controls and the registry.
 //
 // Registry layout below HKEY_CURRENT_USER (keys opened one name at a time):
-//   Software\Mirel\Virtual Desktop\Options   "HideApps", "HotKey1".."HotKey8" as REG_SZ text
+//   Software\Mirel\Virtual Desktop\Options   "HideApps", "HotKey1".."HotKey8", "KeepWindowState"
+//                                             as REG_SZ text
 //   Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders   "Startup" (read only)
 // Autostart is not in the registry: it is the presence of the shortcut in the Startup folder.
 #pragma once
@@ -28,10 +29,12 @@ struct TSettings {
   bool AutoStart = false;
   bool HideApps = true;
   THotKeys HotKeys = kDefaultHotKeys;
+  bool KeepWindowState = false;
   friend bool operator==(const TSettings&, const TSettings&) = default;
 };
 
 inline constexpr const char* kHideAppsValue = "HideApps";
+inline constexpr const char* kKeepWindowStateValue = "KeepWindowState";
 // "HotKey1" .. "HotKey8" for slot 1..8.
 std::string HotKeyValueName(int slot);
 
@@ -45,8 +48,8 @@ std::string FindStartupFolder(IRegistry& registry);
 std::vector<std::string> LoadSettings(IRegistry& registry, IShellIntegration& shell,
                                       TSettings& settings);
 
-// Creates or deletes the startup shortcut as AutoStart asks, then writes "HideApps" and
-// "HotKey1".."HotKey8". Stops at the first failure and returns its message; the values written
+// Creates or deletes the startup shortcut as AutoStart asks, then writes "HideApps",
+// "HotKey1".."HotKey8" and "KeepWindowState". Stops at the first failure and returns its message; the values written
 // before it stay. A shortcut that cannot be created stops saving before any value is written.
 std::optional<std::string> SaveSettings(IRegistry& registry, IShellIntegration& shell,
                                         const TSettings& settings);

@@ -330,7 +330,8 @@ TEST(SaveSettings, UnchangedSettingsAreWrittenAsTerminatedText) {
     EXPECT_EQ(hotKey->type, kRegSz);
     EXPECT_EQ(hotKey->data, Sz(std::to_string(24687 + slot)).data);
   }
-  EXPECT_EQ(reg.FindKey(kOptionsPath)->values.size(), 9u);
+  EXPECT_EQ(StoredText(reg, "KeepWindowState"), "0");
+  EXPECT_EQ(reg.FindKey(kOptionsPath)->values.size(), 10u);
   EXPECT_TRUE(shell.created.empty());
   EXPECT_TRUE(shell.removed.empty());
   EXPECT_EQ(reg.OpenKeyCount(), 0);
@@ -342,8 +343,10 @@ TEST(SaveSettings, WhatIsSavedLoadsBack) {
   TSettings saved;
   saved.HideApps = false;
   saved.HotKeys = {0, 0x8041, 0xE070, 0x6070, 0x2020, 0x4030, 0xFFFF, 1};
+  saved.KeepWindowState = true;
   ASSERT_EQ(SaveSettings(reg, shell, saved), std::nullopt);
   EXPECT_EQ(StoredText(reg, "HideApps"), "0");
+  EXPECT_EQ(StoredText(reg, "KeepWindowState"), "1");
   EXPECT_EQ(StoredText(reg, "HotKey1"), "0");
   EXPECT_EQ(StoredText(reg, "HotKey7"), "65535");
   TSettings loaded;

@@ -174,5 +174,126 @@ TEST_F(Switching, SwitchToAWindowOutsideTheGridBringsItHereInstead) {
   EXPECT_EQ(ws.ForegroundRequests().back(), lost);
 }
 
+TEST_F(Switching, AWindowMaximizedOnAnotherDesktopIsRestoredOnThatDesktop) {
+  const Hwnd maximized = WindowOn(0, "Maximized");
+  ws.Maximize(maximized);
+  // Maximized on desktop 2 and moved off the screen with it; its restore rectangle stayed.
+  ws.Window(maximized).rect = OffsetRect(RectOf(maximized), {W, 0});
+  engine.SwitchToDesktop(2);
+  EXPECT_EQ(RectOf(maximized), (Rect{100 - W, 100, 400 - W, 300}));
+}
+
+// Switches that keep window states: a maximized editor and a minimized window on desktop 1.
+class KeepingStates : public Switching {
+ protected:
+  void SetUp() override {
+    config.KeepWindowState = true;
+    ws.Maximize(editor);
+    ws.Minimize(parked);
+  }
+  std::uint32_t ShowCmd(Hwnd window) {
+    Placement placement;
+    ws.GetWindowPlacement(window, placement);
+    return placement.showCmd;
+  }
+  Rect RestoreRect(Hwnd window) { return ws.Window(window).placement.rcNormalPosition; }
+
+  Hwnd editor = WindowOn(0, "Editor");
+  Hwnd parked = WindowOn(0, "Parked", 200, 150);
+  const Rect parkedRect{200, 150, 500, 350};
+};
+
+TEST_F(KeepingStates, AMaximizedWindowMovesInTheBatchAndAMinimizedOneStaysParked) {
+  const Rect iconic = RectOf(parked);
+  ws.Window(parked).hung = true;  // a minimized window is not asked anything
+  engine.SwitchToDesktop(2);
+  EXPECT_EQ(RectOf(editor), (Rect{-4 - 2 * W, -4, W + 4 - 2 * W, H + 4}));
+  EXPECT_EQ(ShowCmd(editor), static_cast<std::uint32_t>(sw::kShowMaximized));
+  EXPECT_EQ(RectOf(parked), iconic);
+  EXPECT_EQ(RestoreRect(parked), parkedRect);
+  // Its desktop is that of its restore rectangle, carried with desktop 1.
+  EXPECT_EQ(engine.DesktopRect(parked), OffsetRect(parkedRect, {-2 * W, 0}));
+  EXPECT_EQ(engine.DesktopOfWindow(parked), 0);
+  EXPECT_EQ(ws.ShowCalls(), 0);
+  EXPECT_EQ(ws.BlockingCallsOnHung(), 0);
+
+  engine.SwitchToDesktop(0);
+  EXPECT_EQ(RectOf(editor), (Rect{-4, -4, W + 4, H + 4}));
+  EXPECT_EQ(ShowCmd(editor), static_cast<std::uint32_t>(sw::kShowMaximized));
+  EXPECT_EQ(ShowCmd(parked), static_cast<std::uint32_t>(sw::kShowMinimized));
+  ws.ShowWindow(editor, sw::kRestore);
+  ws.ShowWindow(parked, sw::kRestore);
+  EXPECT_EQ(RectOf(editor), (Rect{100, 100, 400, 300}));
+  EXPECT_EQ(RectOf(parked), parkedRect);
+}
+
+TEST_F(KeepingStates, WithHidingOtherDesktopsAreHiddenWhateverTheirStateAndComeBackInIt) {
+  config.HideApps = true;
+  const Hwnd two = WindowOn(1, "Two");
+  engine.SwitchToDesktop(1);
+  for (Hwnd window : {editor, parked}) {
+    EXPECT_FALSE(ws.IsWindowVisible(window));
+    EXPECT_TRUE(HiddenAppsHas(window));
+  }
+  EXPECT_TRUE(ws.IsWindowVisible(two));
+  engine.SwitchToDesktop(0);
+  EXPECT_TRUE(ws.IsWindowVisible(editor) && ws.IsWindowVisible(parked));
+  EXPECT_TRUE(ws.IsWindowEnabled(editor) && ws.IsWindowEnabled(parked));
+  EXPECT_EQ(ShowCmd(editor), static_cast<std::uint32_t>(sw::kShowMaximized));
+  EXPECT_EQ(ShowCmd(parked), static_cast<std::uint32_t>(sw::kShowMinimized));
+  EXPECT_FALSE(ws.IsWindowVisible(two));
+}
+
+TEST_F(KeepingStates, WithoutARestoreRectangleAMinimizedWindowStaysOnTheDesktopItWasLeftOn) {
+  config.HideApps = true;
+  ws.ReportWindowRectAsRestoreRect(true);  // as Wine does for other processes' windows
+  const Hwnd two = WindowOn(1, "Two");
+  engine.SwitchToDesktop(1);
+  EXPECT_FALSE(ws.IsWindowVisible(parked));
+  ws.Minimize(two);
+  engine.SwitchToDesktop(0);
+  EXPECT_EQ(engine.DesktopOfWindow(two), 1);
+  EXPECT_FALSE(ws.IsWindowVisible(two));
+  EXPECT_TRUE(ws.IsWindowVisible(parked));
+  EXPECT_EQ(ShowCmd(parked), static_cast<std::uint32_t>(sw::kShowMinimized));
+  engine.SwitchToDesktop(1);
+  EXPECT_TRUE(ws.IsWindowVisible(two));
+  EXPECT_EQ(ShowCmd(two), static_cast<std::uint32_t>(sw::kShowMinimized));
+}
+
+TEST_F(KeepingStates, AWindowRestoredOnAnotherDesktopGoesHomeAtTheNextSwitch) {
+  engine.SwitchToDesktop(2);
+  // Restored from the taskbar while desktop 3 is on screen: the system puts it on the screen.
+  ws.ShowWindow(parked, sw::kRestore);
+  EXPECT_EQ(RectOf(parked), parkedRect);
+  engine.SwitchToDesktop(0);
+  EXPECT_EQ(RectOf(parked), parkedRect);
+  engine.SwitchToDesktop(2);
+  EXPECT_EQ(engine.DesktopOfWindow(parked), 0);
+}
+
+TEST_F(KeepingStates, MoveHereCarriesTheRestoreRectangleAndARestartKeepsIt) {
+  const Hwnd three = WindowOn(2, "Three");
+  ws.Minimize(three);
+  engine.SwitchToDesktop(2);
+  engine.MoveHereClick(static_cast<std::intptr_t>(parked));
+  EXPECT_EQ(engine.DesktopOfWindow(parked), 2);
+  EXPECT_EQ(ShowCmd(parked), static_cast<std::uint32_t>(sw::kShowMinimized));
+  engine.SwitchToDesktop(1);
+  // Killed here: the next run knows where the minimized windows belong.
+  TDesktopEngine restarted(ws, registry, config, host);
+  restarted.TakeOverDesktops(false);
+  EXPECT_EQ(restarted.CurrentDesktop(), 1);
+  EXPECT_EQ(restarted.DesktopOfWindow(parked), 2);
+  EXPECT_EQ(restarted.DesktopOfWindow(three), 2);
+  EXPECT_EQ(restarted.DesktopOfWindow(editor), 0);
+  // With the option off again, the next switch restores them onto their own desktop.
+  config.KeepWindowState = false;
+  restarted.SwitchToDesktop(2);
+  EXPECT_EQ(RectOf(parked), parkedRect);
+  EXPECT_EQ(RectOf(three), (Rect{100, 100, 400, 300}));
+  EXPECT_EQ(RectOf(editor), (Rect{100 - 2 * W, 100, 400 - 2 * W, 300}));
+}
+
 }  // namespace
 }  // namespace mirel::test

@@ -197,6 +197,7 @@ void TVirtualDeskForm::OnCommand(int id, int code, HWND control) {
     return;
   }
   if (control == HideAppsCB_ && code == BN_CLICKED) HideAppsCBClick();
+  if (control == KeepWindowStateCB_ && code == BN_CLICKED) KeepWindowStateCBClick();
 }
 
 LRESULT TVirtualDeskForm::OnNotify(NMHDR& header) {
@@ -336,6 +337,12 @@ void TVirtualDeskForm::UpdateTrayIcons(int desktop) {
 
 void TVirtualDeskForm::HideAppsCBClick() {
   engine_.HideAppsCBClick(::SendMessageW(HideAppsCB_, BM_GETCHECK, 0, 0) == BST_CHECKED);
+}
+
+// Takes effect at the next switch; windows keep the state they have now.
+void TVirtualDeskForm::KeepWindowStateCBClick() {
+  engine_.Config().KeepWindowState =
+      ::SendMessageW(KeepWindowStateCB_, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void TVirtualDeskForm::WMHotKey(WPARAM id) {

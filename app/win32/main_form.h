@@ -65,6 +65,7 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   void MoveHereClick(const TMenuItem& item);
   void SwitchToClick(const TMenuItem& item);
   void HideAppsCBClick();
+  void KeepWindowStateCBClick();
   void WMHotKey(WPARAM id);
   void MonitorOffActionExecute();
   void HowtouseActionExecute();
@@ -124,6 +125,7 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   HWND ProgramsTreeView_ = nullptr;
   HWND AutoStartBox_ = nullptr;
   HWND HideAppsCB_ = nullptr;
+  HWND KeepWindowStateCB_ = nullptr;
   std::array<HWND, kHotKeySlotCount> HotkeysDesktop_{};
 
   std::unique_ptr<ITrayPlatform> trayPlatform_;

@@ -107,6 +107,9 @@ void TVirtualDeskForm::CreatePages() {
   HideAppsCB_ = CreateControl(pages_[2], L"BUTTON", "Hide other apps from taskbar",
                               BS_AUTOCHECKBOX | WS_TABSTOP, 16, kHeaderHeight + 40, 300, 17, 0,
                               Font());
+  KeepWindowStateCB_ =
+      CreateControl(pages_[2], L"BUTTON", "Keep maximized and minimized windows as they are",
+                    BS_AUTOCHECKBOX | WS_TABSTOP, 16, kHeaderHeight + 88, 340, 17, 0, Font());
 
   // "Hot keys": four rows in two columns on the panel below the header.
   HWND hotKeysPanel = CreatePanel(pages_[3], TPixelBounds{0, headerHeight, width, bodyHeight});

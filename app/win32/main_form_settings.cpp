@@ -21,6 +21,9 @@ void TVirtualDeskForm::LoadSettings() {
                    HotKeyWordFromShortCut(settings.HotKeys[slot]), 0);
   }
   DeskCFG.HideApps = settings.HideApps;
+  ::SendMessageW(KeepWindowStateCB_, BM_SETCHECK,
+                 settings.KeepWindowState ? BST_CHECKED : BST_UNCHECKED, 0);
+  DeskCFG.KeepWindowState = settings.KeepWindowState;
   LoadStickyRules();
 }
 
@@ -32,6 +35,7 @@ void TVirtualDeskForm::SaveSettings() {
     settings.HotKeys[slot] = ShortCutFromHotKeyWord(
         static_cast<std::uint16_t>(::SendMessageW(HotkeysDesktop_[slot], HKM_GETHOTKEY, 0, 0)));
   }
+  settings.KeepWindowState = ::SendMessageW(KeepWindowStateCB_, BM_GETCHECK, 0, 0) == BST_CHECKED;
   if (const auto error = mirel::SaveSettings(registry_, shell_, settings)) {
     app_.ShowException(*error);
   }

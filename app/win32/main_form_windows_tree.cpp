@@ -132,8 +132,9 @@ void TVirtualDeskForm::RefreshWindowsTree() {
     ProgramsImageList_.Delete(ProgramsImageList_.Count() - 1);
   }
 
-  const auto groups = BuildWindowsTree(ws_, engine_.ManagedWindows(), engine_.CurrentDesktop(),
-                                     engine_.Layout());
+  const auto groups =
+      BuildWindowsTree(ws_, engine_.ManagedWindows(), engine_.CurrentDesktop(), engine_.Layout(),
+                       [this](Hwnd window) { return engine_.DesktopRect(window); });
   std::vector<HTREEITEM> groupNodes;
   for (const TWindowsTreeGroup& group : groups) {
     groupNodes.push_back(InsertNode(tree, TVI_ROOT, group.Caption, kGroupNodeImage, 0));

@@ -208,7 +208,9 @@ bool SimWindowSystem::GetWindowPlacement(Hwnd window, Placement& placement) {
   const SimWindow* w = Find(window);
   if (!w) return false;
   placement = w->placement;
-  if (w->placement.showCmd == sw::kShowNormal) placement.rcNormalPosition = w->rect;
+  if (w->placement.showCmd == sw::kShowNormal || windowRectAsRestore_) {
+    placement.rcNormalPosition = w->rect;
+  }
   return true;
 }
 

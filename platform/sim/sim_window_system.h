@@ -73,6 +73,9 @@ class SimWindowSystem : public IWindowSystem {
   // closed one.
   void RefuseDeferOf(Hwnd window) { refusedDefer_ = window; }
   void SetForeground(Hwnd window) { foreground_ = window; }
+  // GetWindowPlacement reports the window rectangle as the restore rectangle, as Wine does for a
+  // window of another process.
+  void ReportWindowRectAsRestoreRect(bool on) { windowRectAsRestore_ = on; }
   // Called at every ShowWindow and GetWindowRect, before it acts: lets a test close windows in the
   // middle of a pass.
   std::function<void(Hwnd)> OnShowWindow;
@@ -181,6 +184,7 @@ class SimWindowSystem : public IWindowSystem {
   int enableCalls_ = 0;
   int blockingCallsOnHung_ = 0;
   bool holdAsync_ = false;
+  bool windowRectAsRestore_ = false;
   std::map<Hwnd, std::vector<std::function<void()>>> waitingCalls_;
 };
 
