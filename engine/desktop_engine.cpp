@@ -755,7 +755,11 @@ void TDesktopEngine::TakeOverDesktops(bool recovered) {
   currentDesktop_ = static_cast<std::uint16_t>(state.Current.value_or(0));
   if (state.Switch) FinishRecordedSwitch(*state.Switch);
   for (const TRestoreHome& home : state.RestoreHomes) {
-    if (ws_.IsWindow(home.Handle)) restoreHomes_[home.Handle] = home;
+    // A home far beyond the plane of the desktops was not written by the program.
+    constexpr std::int32_t kPlaneReach = 1 << 20;
+    const bool onPlane = std::abs(home.PlaneTopLeft.x) < kPlaneReach &&
+                         std::abs(home.PlaneTopLeft.y) < kPlaneReach;
+    if (onPlane && ws_.IsWindow(home.Handle)) restoreHomes_[home.Handle] = home;
   }
   // Monitors that changed between the runs: the windows follow as they would have at once.
   if (layout_ != live) Relayout(layout_, live, false);

@@ -87,6 +87,13 @@ TEST(DesktopRecord, LayoutsAndSwitchesRoundTripAndGarbageReadsAsAbsent) {
   for (const char* bad : {"", "2 5 1024", "2 8 0 0", "-1 5 0 0", "2 5 0 0 1 2", "2 5 0 0 x"}) {
     EXPECT_FALSE(DecodeSwitch(bad)) << bad;
   }
+  const std::vector<TRestoreHome> homes{{0x10010, {-32000, -32000}, {2148, 100}},
+                                        {0x10014, {0, 744}, {-4, 868}}};
+  EXPECT_EQ(DecodeRestoreHomes(EncodeRestoreHomes(homes)), homes);
+  EXPECT_EQ(DecodeRestoreHomes(""), std::vector<TRestoreHome>{});
+  for (const char* bad : {"1 2 3 4", "1 2 3 4 5 ", " 1 2 3 4 5", "1 2 3 4 5 6", "1 2 3 4 x"}) {
+    EXPECT_FALSE(DecodeRestoreHomes(bad)) << bad;
+  }
 }
 
 }  // namespace
