@@ -54,12 +54,14 @@ struct TLine {
 std::vector<TLine> GridLines(const TsDeskCFGWindow& cfg, Size client);
 
 struct TCellNumber {
-  std::string Text;  // "1." .. "8."
-  Point At;          // top-left corner, near the cell's top-right corner
+  std::string Text;  // "1. " .. "8. " and the desktop's name
+  Point At;          // top-left corner, near the cell's top-left corner
+  Rect Cell;         // the text is cut off at the cell's edge
   friend bool operator==(const TCellNumber&, const TCellNumber&) = default;
 };
 // Column by column, each column top row first.
-std::vector<TCellNumber> CellNumbers(const TsDeskCFGWindow& cfg);
+std::vector<TCellNumber> CellNumbers(const TsDeskCFGWindow& cfg,
+                                     const TDesktopNames& names = DefaultDesktopNames());
 
 // Every monitor's outline in every cell of the picture; none for a single monitor.
 std::vector<Rect> MonitorOutlines(const TDesktopLayout& layout,

@@ -96,7 +96,9 @@ void TDesktopEngine::RefreshWindowList() {
   for (Hwnd window : ws_.WindowsInZOrder()) {
     if (window == mainWindow || window == appWindow) continue;
     if (IsOverlay(window)) continue;
-    if (!ws_.IsWindowVisible(window) && IndexOfHidden(window) < 0) continue;
+    // The hiding option only hides windows, never cloaks them: what it holds stays managed.
+    const bool hiddenByUs = IndexOfHidden(window) >= 0;
+    if (!hiddenByUs && (!ws_.IsWindowVisible(window) || ws_.IsWindowCloaked(window))) continue;
     const std::string title = GetWindowTitle(ws_, window);
     if (title.empty() || title == kProgramManager) continue;
     if (IsNotificationArea(window)) continue;
@@ -600,7 +602,7 @@ void TDesktopEngine::SwitchToDesktop(std::uint16_t index, Hwnd activate) {
   }
 
   if (!terminating) {
-    host_.ShowOverlay(target, "Desktop " + std::to_string(currentDesktop_ + 1));
+    host_.ShowOverlay(target, DesktopName(config_.DesktopNames, currentDesktop_));
   }
   host_.RepaintVisualManagerIfShowing();
 }

@@ -134,6 +134,19 @@ std::vector<std::string> LoadSettings(IRegistry& registry, IShellIntegration& sh
     hotKey = ShortCutFromStored(number.value);
     note(std::move(number.error));
   }
+
+  stored = ReadOption(registry, programKey, kTrayFollowsValue);
+  SettingRead<bool> trayFollows = ReadBool(stored.status, stored.value, kTrayFollowsValue,
+                                           settings.TrayFollows);
+  settings.TrayFollows = trayFollows.value;
+  note(std::move(trayFollows.error));
+
+  for (int desktop = 0; desktop < kDesktopNameCount; ++desktop) {
+    stored = ReadOption(registry, programKey, DesktopNameValueName(desktop));
+    const std::optional<std::string> text =
+        stored.status == RegRead::kOk ? ValueText(stored.value) : std::nullopt;
+    settings.Names[static_cast<std::size_t>(desktop)] = CleanDesktopName(text.value_or(""), desktop);
+  }
   return errors;
 }
 
@@ -153,6 +166,16 @@ std::optional<std::string> SaveSettings(IRegistry& registry, IShellIntegration& 
   for (int slot = 1; slot <= kHotKeySlotCount; ++slot) {
     const std::string text = EncodeInteger(settings.HotKeys[slot - 1]);
     if (auto error = WriteOption(registry, programKey, HotKeyValueName(slot), text)) return error;
+  }
+  if (auto error = WriteOption(registry, programKey, kTrayFollowsValue,
+                               EncodeBool(settings.TrayFollows))) {
+    return error;
+  }
+  for (int desktop = 0; desktop < kDesktopNameCount; ++desktop) {
+    const std::string name = CleanDesktopName(settings.Names[static_cast<std::size_t>(desktop)], desktop);
+    if (auto error = WriteOption(registry, programKey, DesktopNameValueName(desktop), name)) {
+      return error;
+    }
   }
   return std::nullopt;
 }

@@ -133,7 +133,7 @@ void TVirtualDeskForm::RefreshWindowsTree() {
   }
 
   const auto groups = BuildWindowsTree(ws_, engine_.ManagedWindows(), engine_.CurrentDesktop(),
-                                     engine_.Layout());
+                                     engine_.Layout(), engine_.Config().DesktopNames);
   std::vector<HTREEITEM> groupNodes;
   for (const TWindowsTreeGroup& group : groups) {
     groupNodes.push_back(InsertNode(tree, TVI_ROOT, group.Caption, kGroupNodeImage, 0));
