@@ -107,6 +107,10 @@ void TVirtualDeskForm::CreatePages() {
   HideAppsCB_ = CreateControl(pages_[2], L"BUTTON", "Hide other apps from taskbar",
                               BS_AUTOCHECKBOX | WS_TABSTOP, 16, kHeaderHeight + 40, 300, 17, 0,
                               Font());
+  TrayFollowsCB_ = CreateControl(pages_[2], L"BUTTON", "Tray icons follow the desktop on screen",
+                                 BS_AUTOCHECKBOX | WS_TABSTOP, 16, kHeaderHeight + 64, 300, 17, 0,
+                                 Font());
+  CreateNameControls(pages_[2], kHeaderHeight + 124);
 
   // "Hot keys": four rows in two columns on the panel below the header.
   HWND hotKeysPanel = CreatePanel(pages_[3], TPixelBounds{0, headerHeight, width, bodyHeight});
