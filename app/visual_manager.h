@@ -53,9 +53,11 @@ struct TLine {
 // the closing line of each direction lies one pixel inside the grid's outer edge.
 std::vector<TLine> GridLines(const TsDeskCFGWindow& cfg, Size client);
 
+// The height the cell labels keep free at the bottom of each cell.
+inline constexpr int kCellLabelHeight = 10;
 struct TCellNumber {
   std::string Text;  // "1. " .. "8. " and the desktop's name
-  Point At;          // top-left corner, near the cell's top-left corner
+  Point At;          // top-left corner, near the cell's bottom-left corner, clear of the titles
   Rect Cell;         // the text is cut off at the cell's edge
   friend bool operator==(const TCellNumber&, const TCellNumber&) = default;
 };

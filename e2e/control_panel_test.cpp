@@ -224,8 +224,17 @@ TEST_F(WindowsTreeTest, CloseFromTheContextMenuEndsTheWindowsMessageLoop) {
 TEST_F(WindowsTreeTest, ANameTypedOnTheOptionsPageIsShownByTheOverlayAndTheTreeAndKept) {
   ShowMainWindow();
   CheckBoxOnPage(kOptionsPage, "Tray icons follow the desktop on screen");
-  const HWND field = FindChild(Main(), "Edit", "Desktop 2");
-  ASSERT_NE(field, nullptr) << "no name field holding \"Desktop 2\"";
+  // The name fields are the page's edit controls, read as another process reads them.
+  std::vector<HWND> edits;
+  EnumChildWindows(Main(), [](HWND child, LPARAM list) {
+    if (WindowClass(child) == "Edit") reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&edits));
+  const auto named = std::ranges::find_if(edits, [](HWND edit) {
+    return ControlText(edit) == "Desktop 2";
+  });
+  ASSERT_NE(named, edits.end()) << edits.size() << " edit controls, none holding \"Desktop 2\"";
+  const HWND field = *named;
   Click(Centre(WindowRect(field)));
   ASSERT_TRUE(Eventually("the name field focused", [&] { return FocusOf(Main()) == field; }));
   Ask(field, EM_SETSEL, 0, -1);

@@ -8,15 +8,15 @@
 namespace mirel::win32 {
 
 void TVirtualDeskForm::CreateNameControls(HWND page, int top) {
-  // The hot-key page's grid: a label and a field per desktop, desktops 1-4 left, 5-8 right.
-  constexpr int kRowStep = 24;
+  // A label and a field per desktop in two columns: desktops 1-4 left, 5-8 right.
+  constexpr int kRowStep = 23;
   for (int d = 0; d < kDesktopNameCount; ++d) {
     const int column = d / 4;
     const int y = top + kRowStep * (d % 4);
-    CreateControl(page, L"STATIC", DefaultDesktopName(d), SS_LEFT, column ? 248 : 16, y + 2, 52,
+    CreateControl(page, L"STATIC", DefaultDesktopName(d), SS_LEFT, column ? 248 : 16, y + 2, 60,
                   13, 0, Font());
     HWND edit = CreateControl(page, L"EDIT", DefaultDesktopName(d), ES_AUTOHSCROLL | WS_TABSTOP,
-                              column ? 302 : 70, y, 139, 19, 0, Font(), WS_EX_CLIENTEDGE);
+                              column ? 310 : 78, y, 139, 19, 0, Font(), WS_EX_CLIENTEDGE);
     // Windows counts the limit in UTF-16 units, as the stored names are counted.
     ::SendMessageW(edit, EM_LIMITTEXT, kDesktopNameMaxChars, 0);
     DesktopNameEdits_[static_cast<std::size_t>(d)] = edit;
