@@ -355,7 +355,9 @@ void TVirtualDeskForm::UpdateTrayIcons(int desktop) {
       case TTrayPicture::kActive: icon.SetIcon(IconImageList_.IconAt(k + 4)); break;
       case TTrayPicture::kBelow: icon.SetIcon(TrayBelowImages_.IconAt(k)); break;
     }
-    icon.SetHint(TrayIconHint(DeskCFG.DesktopNames, k, onScreen, follows));
+    // Each change is a round trip to the shell: an unchanged tip is not sent again.
+    const std::string hint = TrayIconHint(DeskCFG.DesktopNames, k, onScreen, follows);
+    if (hint != icon.Hint()) icon.SetHint(hint);
   }
 }
 
