@@ -89,7 +89,8 @@ std::vector<TCellNumber> CellNumbers(const TsDeskCFGWindow& cfg, const TDesktopN
     for (int row = 0; row < cfg.GridRows; ++row) {
       const int desktop = row * cfg.GridColumns + column;
       numbers.push_back({std::to_string(desktop + 1) + ". " + DesktopName(names, desktop),
-                         {column * cfg.CellWidth + 2, (row + 1) * cfg.CellHeight - kCellLabelHeight},
+                         {column * cfg.CellWidth + 2,
+                          (row + 1) * cfg.CellHeight - kCellLabelHeight},
                          CellRect(cfg, desktop)});
     }
   }

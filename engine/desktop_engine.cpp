@@ -96,12 +96,14 @@ void TDesktopEngine::RefreshWindowList() {
   for (Hwnd window : ws_.WindowsInZOrder()) {
     if (window == mainWindow || window == appWindow) continue;
     if (IsOverlay(window)) continue;
-    // The hiding option only hides windows, never cloaks them: what it holds stays managed.
     const bool hiddenByUs = IndexOfHidden(window) >= 0;
-    if (!hiddenByUs && (!ws_.IsWindowVisible(window) || ws_.IsWindowCloaked(window))) continue;
+    if (!ws_.IsWindowVisible(window) && !hiddenByUs) continue;
     const std::string title = GetWindowTitle(ws_, window);
     if (title.empty() || title == kProgramManager) continue;
     if (IsNotificationArea(window)) continue;
+    // Out of sight though visible (suspended apps, windows of the system's own virtual desktops).
+    // The hiding option only hides windows, never cloaks them: what it holds stays managed.
+    if (!hiddenByUs && ws_.IsWindowCloaked(window)) continue;
     managedWindows_.push_back(window);
   }
   // Forget the answers for windows that have gone (handles are reused).

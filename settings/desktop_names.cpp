@@ -17,7 +17,9 @@ std::string DefaultDesktopName(int desktop) { return "Desktop " + std::to_string
 
 TDesktopNames DefaultDesktopNames() {
   TDesktopNames names;
-  for (int d = 0; d < kDesktopNameCount; ++d) names[static_cast<std::size_t>(d)] = DefaultDesktopName(d);
+  for (int d = 0; d < kDesktopNameCount; ++d) {
+    names[static_cast<std::size_t>(d)] = DefaultDesktopName(d);
+  }
   return names;
 }
 

@@ -145,7 +145,8 @@ std::vector<std::string> LoadSettings(IRegistry& registry, IShellIntegration& sh
     stored = ReadOption(registry, programKey, DesktopNameValueName(desktop));
     const std::optional<std::string> text =
         stored.status == RegRead::kOk ? ValueText(stored.value) : std::nullopt;
-    settings.Names[static_cast<std::size_t>(desktop)] = CleanDesktopName(text.value_or(""), desktop);
+    settings.Names[static_cast<std::size_t>(desktop)] =
+        CleanDesktopName(text.value_or(""), desktop);
   }
   return errors;
 }
@@ -172,7 +173,8 @@ std::optional<std::string> SaveSettings(IRegistry& registry, IShellIntegration& 
     return error;
   }
   for (int desktop = 0; desktop < kDesktopNameCount; ++desktop) {
-    const std::string name = CleanDesktopName(settings.Names[static_cast<std::size_t>(desktop)], desktop);
+    const std::string name =
+        CleanDesktopName(settings.Names[static_cast<std::size_t>(desktop)], desktop);
     if (auto error = WriteOption(registry, programKey, DesktopNameValueName(desktop), name)) {
       return error;
     }

@@ -30,7 +30,7 @@ struct TSettings {
   bool AutoStart = false;
   bool HideApps = true;
   THotKeys HotKeys = kDefaultHotKeys;
-  // The tray pictures and the checked toolbar button follow every switch, not only their own clicks.
+  // The tray pictures and the checked toolbar button follow every switch, not only their clicks.
   bool TrayFollows = false;
   TDesktopNames Names = DefaultDesktopNames();
   friend bool operator==(const TSettings&, const TSettings&) = default;
@@ -47,14 +47,15 @@ std::string FindStartupFolder(IRegistry& registry);
 // Fills `settings`, starting from the defaults. A stored value that cannot be used (wrong type,
 // unreadable data) leaves that setting at its default and adds its message to the result; loading
 // goes on with the other values. A name that is missing, empty or unusable silently takes its
-// default; a stored one is cleaned as a typed one is. Creates the program's key, never its "Options" subkey. The caller
-// passes HideApps on to the configuration record.
+// default; a stored one is cleaned as a typed one is. Creates the program's key, never its
+// "Options" subkey. The caller passes HideApps on to the configuration record.
 std::vector<std::string> LoadSettings(IRegistry& registry, IShellIntegration& shell,
                                       TSettings& settings);
 
 // Creates or deletes the startup shortcut as AutoStart asks, then writes "HideApps",
-// "HotKey1".."HotKey8", "TrayFollows" and "Name1".."Name8". Stops at the first failure and returns its message; the values written
-// before it stay. A shortcut that cannot be created stops saving before any value is written.
+// "HotKey1".."HotKey8", "TrayFollows" and "Name1".."Name8". Stops at the first failure and
+// returns its message; the values written before it stay. A shortcut that cannot be created stops
+// saving before any value is written.
 std::optional<std::string> SaveSettings(IRegistry& registry, IShellIntegration& shell,
                                         const TSettings& settings);
 

@@ -346,7 +346,8 @@ TEST(SaveSettings, WhatIsSavedLoadsBack) {
   saved.HotKeys = {0, 0x8041, 0xE070, 0x6070, 0x2020, 0x4030, 0xFFFF, 1};
   saved.TrayFollows = true;
   saved.Names[1] = "Mail";
-  saved.Names[7] = "\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82 \xF0\x9F\x9A\x80";  // Cyrillic, then U+1F680
+  // Cyrillic, then U+1F680.
+  saved.Names[7] = "\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82 \xF0\x9F\x9A\x80";
   ASSERT_EQ(SaveSettings(reg, shell, saved), std::nullopt);
   EXPECT_EQ(StoredText(reg, "TrayFollows"), "1");
   EXPECT_EQ(StoredText(reg, "Name2"), "Mail");

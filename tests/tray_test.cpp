@@ -780,7 +780,7 @@ TEST(WindowlessTimer, CallbackMayStopOrDestroyItsOwnTimer) {
   EXPECT_EQ(platform.destroyed, 1);
 }
 
-// --- What the icons mark --------------------------------------------------------------------------
+// --- What the icons mark ------------------------------------------------------------------------
 
 namespace mirel {
 namespace {

@@ -22,7 +22,8 @@ void TVirtualDeskForm::LoadSettings() {
                    HotKeyWordFromShortCut(settings.HotKeys[slot]), 0);
   }
   DeskCFG.HideApps = settings.HideApps;
-  ::SendMessageW(TrayFollowsCB_, BM_SETCHECK, settings.TrayFollows ? BST_CHECKED : BST_UNCHECKED, 0);
+  ::SendMessageW(TrayFollowsCB_, BM_SETCHECK,
+                 settings.TrayFollows ? BST_CHECKED : BST_UNCHECKED, 0);
   DeskCFG.DesktopNames = settings.Names;
   for (std::size_t d = 0; d < DesktopNameEdits_.size(); ++d) {
     ::SetWindowTextW(DesktopNameEdits_[d], Wide(settings.Names[d]).c_str());
