@@ -90,12 +90,15 @@ std::vector<TLine> GridLines(const TsDeskCFGWindow& cfg, Size client) {
   return lines;
 }
 
-std::vector<TCellNumber> CellNumbers(const TsDeskCFGWindow& cfg) {
+std::vector<TCellNumber> CellNumbers(const TsDeskCFGWindow& cfg, const TDesktopNames& names) {
   std::vector<TCellNumber> numbers;
   for (int column = 0; column < cfg.GridColumns; ++column) {
     for (int row = 0; row < cfg.GridRows; ++row) {
-      numbers.push_back({std::to_string(row * cfg.GridColumns + column + 1) + ".",
-                         {(column + 1) * cfg.CellWidth - 8, row * cfg.CellHeight + 1}});
+      const int desktop = row * cfg.GridColumns + column;
+      numbers.push_back({std::to_string(desktop + 1) + ". " + DesktopName(names, desktop),
+                         {column * cfg.CellWidth + 2,
+                          (row + 1) * cfg.CellHeight - kCellLabelHeight},
+                         CellRect(cfg, desktop)});
     }
   }
   return numbers;
@@ -191,7 +194,7 @@ TVisualPicture TVisualManager::Compose(Size client) {
   picture.TitleColor = SysColor(cellNumbersDrawn_ ? kColorActiveCaption : kColorWindowText);
   DrawDesktopWindows(picture);
   if (cfg.ShowCellNumbers) {
-    picture.CellNumbers = CellNumbers(cfg);
+    picture.CellNumbers = CellNumbers(cfg, engine_.Config().DesktopNames);
     picture.CellNumberColor = SysColor(kColorActiveCaption);
     cellNumbersDrawn_ = true;
   }

@@ -55,13 +55,17 @@ struct TLine {
 // the closing line of each direction lies one pixel inside the grid's outer edge.
 std::vector<TLine> GridLines(const TsDeskCFGWindow& cfg, Size client);
 
+// The height the cell labels keep free at the bottom of each cell.
+inline constexpr int kCellLabelHeight = 10;
 struct TCellNumber {
-  std::string Text;  // "1." .. "8."
-  Point At;          // top-left corner, near the cell's top-right corner
+  std::string Text;  // "1. " .. "8. " and the desktop's name
+  Point At;          // top-left corner, near the cell's bottom-left corner, clear of the titles
+  Rect Cell;         // the text is cut off at the cell's edge
   friend bool operator==(const TCellNumber&, const TCellNumber&) = default;
 };
 // Column by column, each column top row first.
-std::vector<TCellNumber> CellNumbers(const TsDeskCFGWindow& cfg);
+std::vector<TCellNumber> CellNumbers(const TsDeskCFGWindow& cfg,
+                                     const TDesktopNames& names = DefaultDesktopNames());
 
 // Every monitor's outline in every cell of the picture; none for a single monitor.
 std::vector<Rect> MonitorOutlines(const TDesktopLayout& layout,

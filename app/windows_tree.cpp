@@ -4,8 +4,8 @@
 
 namespace mirel {
 
-std::string TreeGroupCaption(int group) {
-  if (group >= 0 && group < kOtherWindowsGroup) return "Desktop " + std::to_string(group + 1);
+std::string TreeGroupCaption(int group, const TDesktopNames& names) {
+  if (group >= 0 && group < kOtherWindowsGroup) return DesktopName(names, group);
   return "Other windows";
 }
 
@@ -36,10 +36,11 @@ std::vector<TWindowsTreeGroup> BuildWindowsTree(IWindowSystem& ws,
                                                 const std::vector<Hwnd>& managedWindows,
                                                 std::uint16_t currentDesktop,
                                                 const TDesktopLayout& layout,
+                                                const TDesktopNames& names,
                                                 const TDesktopRectOf& rectOf) {
   std::vector<TWindowsTreeGroup> groups(kTreeGroupCount);
   for (int g = 0; g < kTreeGroupCount; ++g) {
-    groups[static_cast<std::size_t>(g)].Caption = TreeGroupCaption(g);
+    groups[static_cast<std::size_t>(g)].Caption = TreeGroupCaption(g, names);
   }
   for (auto it = managedWindows.rbegin(); it != managedWindows.rend(); ++it) {
     TWindowsTreeNode node;

@@ -10,10 +10,11 @@
 
 #include "engine/desktop_geometry.h"
 #include "platform/window_system.h"
+#include "settings/desktop_names.h"
 
 namespace mirel {
 
-// Nine root nodes: "Desktop 1" .. "Desktop 8", then "Other windows".
+// Nine root nodes: the eight desktops by name, then "Other windows".
 inline constexpr int kTreeGroupCount = 9;
 inline constexpr int kOtherWindowsGroup = 8;
 
@@ -27,8 +28,8 @@ inline constexpr const char* kSelectAnyItem = "Select any item in tree";
 inline constexpr const char* kSelectAnyWindowItem = "Select any window item in tree";
 inline constexpr const char* kErrorCaption = "Error";
 
-// "Desktop 1" .. "Desktop 8" for groups 0..7, "Other windows" for group 8.
-std::string TreeGroupCaption(int group);
+// The desktops' names for groups 0..7, "Other windows" for group 8.
+std::string TreeGroupCaption(int group, const TDesktopNames& names = DefaultDesktopNames());
 
 // The group of a window from its screen rectangle, counted from the first desktop's cell: the
 // column by truncating division of the left edge, plus 4 when the top edge lies one cell height or
@@ -57,6 +58,7 @@ std::vector<TWindowsTreeGroup> BuildWindowsTree(IWindowSystem& ws,
                                                 const std::vector<Hwnd>& managedWindows,
                                                 std::uint16_t currentDesktop,
                                                 const TDesktopLayout& layout,
+                                                const TDesktopNames& names = DefaultDesktopNames(),
                                                 const TDesktopRectOf& rectOf = {});
 
 // What an action on the tree's selection has to say: nothing (nullptr) when a window node is

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,8 @@ constexpr const char* kTabClass = "SysTabControl32";
 constexpr const char* kPaintBoxClass = "TPaintBox";
 constexpr const char* kTrackBarClass = "msctls_trackbar32";
 constexpr const char* kMessageBoxClass = "#32770";
+constexpr int kOptionsPage = 2;
+constexpr const char* kOptionsKey = "Software\\Mirel\\Virtual Desktop\\Options";
 
 // --- Real X pointer input (xdotool): presses, moves and releases that Wine never drops ----------
 
@@ -215,6 +218,48 @@ TEST_F(WindowsTreeTest, CloseFromTheContextMenuEndsTheWindowsMessageLoop) {
     EXPECT_TRUE(IsWindow(Sample(title))) << title;
   }
   EXPECT_TRUE(program.Running());
+}
+
+// A name typed into the "Options" page names the desktop at once and in the next run.
+TEST_F(WindowsTreeTest, ANameTypedOnTheOptionsPageIsShownByTheOverlayAndTheTreeAndKept) {
+  ShowMainWindow();
+  CheckBoxOnPage(kOptionsPage, "Tray icons follow the desktop on screen");
+  // The name fields are the page's edit controls, read as another process reads them.
+  std::vector<HWND> edits;
+  EnumChildWindows(Main(), [](HWND child, LPARAM list) {
+    if (WindowClass(child) == "Edit") reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&edits));
+  const auto named = std::ranges::find_if(edits, [](HWND edit) {
+    return ControlText(edit) == "Desktop 2";
+  });
+  ASSERT_NE(named, edits.end()) << edits.size() << " edit controls, none holding \"Desktop 2\"";
+  const HWND field = *named;
+  Click(Centre(WindowRect(field)));
+  ASSERT_TRUE(Eventually("the name field focused", [&] { return FocusOf(Main()) == field; }));
+  Ask(field, EM_SETSEL, 0, -1);
+  PressKeys({VK_SHIFT, 'M'});
+  for (const WORD key : {'A', 'I', 'L'}) TapKey(key);
+  ASSERT_TRUE(Eventually("the field holding \"Mail\"", [&] { return ControlText(field) == "Mail"; },
+                         kDefaultTimeout, [&] { return "field: '" + ControlText(field) + "'"; }));
+  desktopNames[2] = "Mail";
+  SwitchByHotKey(2);  // waits for the overlay to say "Mail"
+
+  Click(Centre(TabRect(FindChild(Main(), kTabClass), 0)));
+  std::vector<std::string> texts;
+  EXPECT_TRUE(Eventually(
+      "the group node \"Mail\" in place of \"Desktop 2\"",
+      [&] {
+        texts = TreeTexts(Tree());
+        return std::ranges::count(texts, "Mail") == 1 &&
+               std::ranges::count(texts, "Desktop 2") == 0;
+      },
+      kDefaultTimeout, [&] { return "nodes: " + std::to_string(texts.size()); }));
+
+  ExitProgram();
+  EXPECT_EQ(ReadString(kOptionsKey, "Name2"), "Mail");
+  StartProgram();
+  SwitchByHotKey(2);
 }
 
 class UnicodeTreeTest : public ControlPanelTest {

@@ -5,7 +5,8 @@
 // (it is built with the end-to-end tests, and is not one) and turns them into docs/images/*.png.
 //
 // Standard windows (ProgramFixture): Alpha and Beta on desktop 1, Gamma on desktop 2, Delta on
-// desktop 3, Far beyond reach. Nothing is stored at start.
+// desktop 3, Far beyond reach. Stored at start: names for desktops 1 to 3 and the tray icons
+// following the desktop on screen.
 #include <algorithm>
 #include <chrono>
 #include <string>
@@ -16,7 +17,9 @@
 #include "e2e/driver/artifacts.h"
 #include "e2e/driver/controls.h"
 #include "e2e/driver/input.h"
+#include "e2e/driver/hot_keys.h"
 #include "e2e/driver/program_fixture.h"
+#include "e2e/driver/registry.h"
 #include "e2e/driver/screen_capture.h"
 #include "e2e/driver/tray.h"
 #include "e2e/driver/wait.h"
@@ -69,7 +72,17 @@ void ExpandTopLevelItems(HWND tree) {
   });
 }
 
-using ReadmePicturesTest = ProgramFixture;
+class ReadmePicturesTest : public ProgramFixture {
+ protected:
+  void PrepareSettings() override {
+    const std::string options = "Software\\Mirel\\Virtual Desktop\\Options";
+    for (const auto& [desktop, name] : desktopNames) {
+      WriteString(options, "Name" + std::to_string(desktop), name);
+    }
+    WriteString(options, "TrayFollows", "1");
+  }
+  ReadmePicturesTest() { desktopNames = {{1, "Mail"}, {2, "Build"}, {3, "Music"}}; }
+};
 
 TEST_F(ReadmePicturesTest, ControlPanelPages) {
   ShowMainWindow();
@@ -98,8 +111,8 @@ TEST_F(ReadmePicturesTest, TrayIconsAndTheDesktopNameAfterASwitch) {
 
   // The name is up for 700 ms: the picture is taken as soon as its letters are drawn.
   const HWND overlay = program.Window(kOverlayClass);
-  ASSERT_TRUE(Eventually("the overlay showing \"Desktop 2\"", [&] {
-    return IsWindowVisible(overlay) && WindowTitle(overlay) == "Desktop 2";
+  ASSERT_TRUE(Eventually("the overlay showing \"Build\"", [&] {
+    return IsWindowVisible(overlay) && WindowTitle(overlay) == DesktopNameOf(2);
   }));
   const RECT shown = WindowRect(overlay);
   const RECT area = Around(shown, 160, 90);
@@ -123,8 +136,28 @@ TEST_F(ReadmePicturesTest, TrayIconsAndTheDesktopNameAfterASwitch) {
     return CountDifferentPixels(IconIn(now, 2), IconIn(atStart, 2)) > 0;
   }, tray));
   const RECT icons = TrayIconsArea();
-  SaveArtifact(CaptureScreen(RECT{icons.left - 120, icons.top - 8, icons.right, icons.bottom}),
-               "tray");
+  const RECT strip{icons.left - 120, icons.top - 8, icons.right, icons.bottom};
+  // The pointer off the icons: their tooltips would cover the strip.
+  const POINT away{icons.left - 200, icons.top - 200};
+  const auto pointerAway = [&] {
+    MovePointer(CursorPosition(), away);
+    WaitUntil([] {
+      return FindTopLevel([](HWND window) {
+               return WindowClass(window) == "tooltips_class32" && IsWindowVisible(window);
+             }) == nullptr;
+    });
+  };
+  pointerAway();
+  SaveArtifact(CaptureScreen(strip), "tray");
+
+  // Desktop 6, below desktop 2: icon 2 says so with a picture of its own.
+  SwitchByHotKey(6);
+  ASSERT_TRUE(TrayEventually("icon 2 showing the desktop below", [&](const Image& now) {
+    return CountDifferentPixels(IconIn(now, 2), IconIn(tray, 2)) > 0 &&
+           CountDifferentPixels(IconIn(now, 2), IconIn(atStart, 2)) > 0;
+  }, tray));
+  pointerAway();
+  SaveArtifact(CaptureScreen(strip), "tray-below");
 }
 
 TEST_F(ReadmePicturesTest, TrayMenuWithTheSwitchToList) {

@@ -10,7 +10,9 @@
 // A hot key switch is followed through the name overlay: every press the program takes shows it
 // with "Desktop N" for 700 ms, also for the desktop already on screen. The next key is pressed only
 // once the overlay has gone again and the program is back in its message loop (PressShiftCtrlF).
+#include <algorithm>
 #include <chrono>
+#include <initializer_list>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -297,7 +299,7 @@ class SettingsTest : public ProgramFixture {
       return result;
     }
     PressShiftCtrlF(key, FindWindowOf(programId, kMainFormClass));
-    const std::string caption = "Desktop " + std::to_string(desktop);
+    const std::string caption = DesktopNameOf(desktop);
     auto result = Eventually(
         "Shift+Ctrl+F" + std::to_string(key) + " to show the overlay \"" + caption + "\"",
         [&] { return IsWindowVisible(overlay) && WindowTitle(overlay) == caption; },
@@ -326,6 +328,11 @@ class SettingsTest : public ProgramFixture {
   ::testing::AssertionResult DefaultsStored() const {
     if (auto result = StoredAsText("HideApps", "1"); !result) return result;
     if (auto result = StoredAsText("KeepWindowState", "0"); !result) return result;
+    if (auto result = StoredAsText("TrayFollows", "0"); !result) return result;
+    for (int n = 1; n <= 8; ++n) {
+      const std::string name = "Desktop " + std::to_string(n);
+      if (auto result = StoredAsText("Name" + std::to_string(n), name); !result) return result;
+    }
     for (int n = 1; n <= kHotKeyCount; ++n) {
       if (auto result = StoredAsText("HotKey" + std::to_string(n), std::to_string(kShiftCtrlF1 + n - 1));
           !result) {
@@ -333,6 +340,23 @@ class SettingsTest : public ProgramFixture {
       }
     }
     return ::testing::AssertionSuccess();
+  }
+
+  // Waits until the notification area's tooltips include every one of `texts`.
+  ::testing::AssertionResult TooltipsEventually(const std::vector<std::string>& texts) const {
+    std::vector<std::string> tips;
+    return Eventually(
+        "the tray tooltips", [&] {
+          tips = ShellTooltipTexts(program.ProcessId());
+          return std::ranges::all_of(texts, [&](const std::string& text) {
+            return std::ranges::find(tips, text) != tips.end();
+          });
+        },
+        kDefaultTimeout, [&] {
+          std::string text = "tooltips:";
+          for (const std::string& tip : tips) text += "\n    '" + tip + "'";
+          return text;
+        });
   }
 
   ::testing::AssertionResult AllCombinationsFree() const {
@@ -356,7 +380,7 @@ TEST_F(FirstStartTest, CreatesTheProgramKeyAtStartAndSavesTheDefaultsAsTextAtExi
   ExitProgram();
   EXPECT_EQ(program.ExitCode(), 0u);
   EXPECT_TRUE(DefaultsStored());
-  EXPECT_EQ(ReadStrings(kOptionsKey).size(), 2u + kHotKeyCount);
+  EXPECT_EQ(ReadStrings(kOptionsKey).size(), 1u + kHotKeyCount + 1u + 1u + 8u);
   EXPECT_FALSE(FileExists(StartupLinkPath())) << "autostart is off unless asked for";
   EXPECT_TRUE(AllCombinationsFree());
 }
@@ -396,6 +420,70 @@ TEST_F(HotKeyTest, EachHotKeySwitchesToItsDesktopAndLeavesTrayAndToolbarAlone) {
   ASSERT_TRUE(HotKeySwitches(6, 6));
   ASSERT_TRUE(HotKeySwitches(6, 6));
   EXPECT_EQ(CheckedDesktopButtons(toolbar), "2");
+  // The tooltips name their own desktops only.
+  EXPECT_TRUE(TooltipsEventually({"Desktop 1", "Desktop 2", "Desktop 3", "Desktop 4"}));
+}
+
+// "Tray icons follow the desktop on screen" ticked on the control panel: every switch marks the
+// desktop on screen, the lower row by the picture of the desktop below.
+using TrayFollowsTest = SettingsTest;
+
+TEST_F(TrayFollowsTest, TickedTheIconsTheButtonAndTheTooltipsFollowTheHotKeys) {
+  Image atStart;
+  ASSERT_TRUE(TrayEventually("four icons", [](const Image&) { return true; }, atStart));
+  const HWND toolbar = FindChild(program.MainWindow(), "ToolbarWindow32");
+  ASSERT_NE(toolbar, nullptr) << "no toolbar in the main window";
+  ASSERT_TRUE(ClickCheckBox(ShowOptionsCheckBox("Tray icons follow the desktop on screen"), true));
+  auto sameAsAtStart = [&](const Image& tray, std::initializer_list<int> icons) {
+    return std::ranges::all_of(icons, [&](int icon) {
+      return CountDifferentPixels(IconIn(tray, icon), IconIn(atStart, icon)) == 0;
+    });
+  };
+
+  ASSERT_TRUE(HotKeySwitches(6, 6));
+  Image below;
+  ASSERT_TRUE(TrayEventually("icon 2 in a picture of its own, the others as at start",
+                             [&](const Image& tray) {
+    return CountDifferentPixels(IconIn(tray, 2), IconIn(atStart, 2)) > 0 &&
+           sameAsAtStart(tray, {1, 3, 4});
+  }, below));
+  SaveArtifact(below, "tray-desktop-6");
+  EXPECT_EQ(CheckedDesktopButtons(toolbar), "");
+  EXPECT_TRUE(TooltipsEventually({"Desktop 1 - now: Desktop 6", "Desktop 2 - now: Desktop 6",
+                                  "Desktop 3 - now: Desktop 6", "Desktop 4 - now: Desktop 6"}));
+
+  // Desktop 2 itself: its active picture, which is not the one of the desktop below.
+  ASSERT_TRUE(HotKeySwitches(2, 2));
+  ASSERT_TRUE(TrayEventually("icon 2 in its active picture", [&](const Image& tray) {
+    return CountDifferentPixels(IconIn(tray, 2), IconIn(below, 2)) > 0 &&
+           CountDifferentPixels(IconIn(tray, 2), IconIn(atStart, 2)) > 0 &&
+           sameAsAtStart(tray, {1, 3, 4});
+  }, below));
+  EXPECT_EQ(CheckedDesktopButtons(toolbar), "2");
+  EXPECT_TRUE(TooltipsEventually({"Desktop 1 - now: Desktop 2", "Desktop 2 - now: Desktop 2"}));
+
+  ExitProgram();
+  EXPECT_TRUE(StoredAsText("TrayFollows", "1"));
+}
+
+// A stored name is cleaned and cut as a typed one: control characters dropped, 64 characters kept.
+class StoredNamesTest : public SettingsTest {
+ protected:
+  void PrepareSettings() override {
+    SettingsTest::PrepareSettings();
+    WriteString(kOptionsKey, "Name2", "\tMa\x01il\r\n");
+    WriteString(kOptionsKey, "Name3", std::string(300, 'n'));
+    desktopNames = {{2, "Mail"}, {3, std::string(64, 'n')}};
+  }
+};
+
+TEST_F(StoredNamesTest, ControlCharactersAreDroppedAndLongNamesCut) {
+  ASSERT_TRUE(HotKeySwitches(2, 2));
+  ASSERT_TRUE(HotKeySwitches(3, 3));
+  EXPECT_TRUE(TooltipsEventually({"Desktop 1", "Mail", std::string(64, 'n'), "Desktop 4"}));
+  ExitProgram();
+  EXPECT_TRUE(StoredAsText("Name2", "Mail"));
+  EXPECT_TRUE(StoredAsText("Name3", std::string(64, 'n')));
 }
 
 // Slot 2 holds letters, slot 4 the combination of slot 6, slot 5 nothing.

@@ -106,11 +106,15 @@ void TDesktopEngine::RefreshWindowList() {
   for (Hwnd window : ws_.WindowsInZOrder()) {
     if (window == mainWindow || window == appWindow) continue;
     if (IsOverlay(window)) continue;
+    const bool hiddenByUs = IndexOfHidden(window) >= 0;
     const bool visible = ws_.IsWindowVisible(window);
-    if (!visible && IndexOfHidden(window) < 0) continue;
+    if (!visible && !hiddenByUs) continue;
     const std::string title = GetWindowTitle(ws_, window);
     if (title.empty() || title == kProgramManager) continue;
     if (IsNotificationArea(window)) continue;
+    // Out of sight though visible (suspended apps, windows of the system's own virtual desktops).
+    // The hiding option only hides windows, never cloaks them: what it holds stays managed.
+    if (!hiddenByUs && ws_.IsWindowCloaked(window)) continue;
     managedWindows_.push_back(window);
     managedVisible_.push_back(visible);
   }
@@ -831,7 +835,7 @@ void TDesktopEngine::SwitchToDesktop(std::uint16_t index, Hwnd activate) {
   }
 
   if (!terminating) {
-    host_.ShowOverlay(target, "Desktop " + std::to_string(currentDesktop_ + 1));
+    host_.ShowOverlay(target, DesktopName(config_.DesktopNames, currentDesktop_));
   }
   host_.RepaintVisualManagerIfShowing();
 }

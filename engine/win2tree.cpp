@@ -82,7 +82,9 @@ std::unique_ptr<TWindowNode> MakeNode(IWindowSystem& ws, Hwnd handle,
 bool IsListable(IWindowSystem& ws, Hwnd window, const TIsHiddenByProgram& isHiddenByProgram,
                 std::optional<Rect>& bounds) {
   bounds.reset();
-  const bool shown = ws.IsWindowVisible(window) || (isHiddenByProgram && isHiddenByProgram(window));
+  // A cloaked window is out of sight though visible: the user could not find it there.
+  const bool shown = (ws.IsWindowVisible(window) && !ws.IsWindowCloaked(window)) ||
+                     (isHiddenByProgram && isHiddenByProgram(window));
   if (!shown) return false;
   // A window that vanishes between the calls reads as a zero rectangle at a zero minimized
   // position and is left out.

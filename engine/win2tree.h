@@ -63,8 +63,9 @@ struct TWindowNode {
 // "The program itself holds this window hidden" (the hiding option's list). Empty means none is.
 using TIsHiddenByProgram = std::function<bool(Hwnd)>;
 
-// A window is taken into the tree when it is visible or held hidden by the program, and its window
-// rectangle does not start at its minimized position (as a minimized window's does).
+// A window is taken into the tree when it is visible and not cloaked, or held hidden by the
+// program, and its window rectangle does not start at its minimized position (as a minimized
+// window's does).
 bool IsListableWindow(IWindowSystem& ws, Hwnd window, const TIsHiddenByProgram& isHiddenByProgram);
 
 // Makes a node for `handle`, reading its class name, title and rectangle. The first form gives the

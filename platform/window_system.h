@@ -33,6 +33,9 @@ class IWindowSystem {
   virtual bool IsWindow(Hwnd window) = 0;
   virtual bool IsWindowVisible(Hwnd window) = 0;  // of a top-level window
   virtual bool IsWindowEnabled(Hwnd window) = 0;
+  // The window manager keeps the window out of sight though it reads as visible
+  // (DwmGetWindowAttribute DWMWA_CLOAKED non-zero). False where that cannot be asked.
+  virtual bool IsWindowCloaked(Hwnd window) = 0;
   // GetSystemMetrics(SM_CXSCREEN / SM_CYSCREEN): the primary screen, read afresh at each call.
   virtual Size ScreenSize() = 0;
   // The bounding rectangle of all monitors (SM_XVIRTUALSCREEN .. SM_CYVIRTUALSCREEN); its origin is

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "engine/sticky.h"
+#include "settings/desktop_names.h"
 
 namespace mirel {
 
@@ -42,6 +43,7 @@ struct TsDeskCFG {
   TsDeskCFGWindow WindowCfg;
   bool HideApps = false;
   bool ActivateRestored = false;
+  TDesktopNames DesktopNames = DefaultDesktopNames();
   // The one sticky-rule list; created empty with the record and kept for the whole process.
   std::shared_ptr<TStickyWindows> StickyWindows = std::make_shared<TStickyWindows>();
   // Switches leave maximized and minimized windows in their state instead of restoring them.

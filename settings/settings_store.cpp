@@ -140,6 +140,20 @@ std::vector<std::string> LoadSettings(IRegistry& registry, IShellIntegration& sh
       ReadBool(stored.status, stored.value, kKeepWindowStateValue, settings.KeepWindowState);
   settings.KeepWindowState = keepState.value;
   note(std::move(keepState.error));
+
+  stored = ReadOption(registry, programKey, kTrayFollowsValue);
+  SettingRead<bool> trayFollows = ReadBool(stored.status, stored.value, kTrayFollowsValue,
+                                           settings.TrayFollows);
+  settings.TrayFollows = trayFollows.value;
+  note(std::move(trayFollows.error));
+
+  for (int desktop = 0; desktop < kDesktopNameCount; ++desktop) {
+    stored = ReadOption(registry, programKey, DesktopNameValueName(desktop));
+    const std::optional<std::string> text =
+        stored.status == RegRead::kOk ? ValueText(stored.value) : std::nullopt;
+    settings.Names[static_cast<std::size_t>(desktop)] =
+        CleanDesktopName(text.value_or(""), desktop);
+  }
   return errors;
 }
 
@@ -160,8 +174,22 @@ std::optional<std::string> SaveSettings(IRegistry& registry, IShellIntegration& 
     const std::string text = EncodeInteger(settings.HotKeys[slot - 1]);
     if (auto error = WriteOption(registry, programKey, HotKeyValueName(slot), text)) return error;
   }
-  return WriteOption(registry, programKey, kKeepWindowStateValue,
-                     EncodeBool(settings.KeepWindowState));
+  if (auto error = WriteOption(registry, programKey, kKeepWindowStateValue,
+                               EncodeBool(settings.KeepWindowState))) {
+    return error;
+  }
+  if (auto error = WriteOption(registry, programKey, kTrayFollowsValue,
+                               EncodeBool(settings.TrayFollows))) {
+    return error;
+  }
+  for (int desktop = 0; desktop < kDesktopNameCount; ++desktop) {
+    const std::string name =
+        CleanDesktopName(settings.Names[static_cast<std::size_t>(desktop)], desktop);
+    if (auto error = WriteOption(registry, programKey, DesktopNameValueName(desktop), name)) {
+      return error;
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace mirel

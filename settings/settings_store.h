@@ -3,8 +3,8 @@
 // between the controls and the registry.
 //
 // Registry layout below HKEY_CURRENT_USER (keys opened one name at a time):
-//   Software\Mirel\Virtual Desktop\Options   "HideApps", "HotKey1".."HotKey8", "KeepWindowState"
-//                                             as REG_SZ text
+//   Software\Mirel\Virtual Desktop\Options   "HideApps", "HotKey1".."HotKey8" as REG_SZ text,
+//                                              "KeepWindowState", "TrayFollows", "Name1".."Name8" too
 //   Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders   "Startup" (read only)
 // Autostart is not in the registry: it is the presence of the shortcut in the Startup folder.
 #pragma once
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "settings/desktop_names.h"
 #include "settings/hotkeys.h"
 #include "settings/startup_shortcut.h"
 
@@ -30,11 +31,15 @@ struct TSettings {
   bool HideApps = true;
   THotKeys HotKeys = kDefaultHotKeys;
   bool KeepWindowState = false;
+  // The tray pictures and the checked toolbar button follow every switch, not only their clicks.
+  bool TrayFollows = false;
+  TDesktopNames Names = DefaultDesktopNames();
   friend bool operator==(const TSettings&, const TSettings&) = default;
 };
 
 inline constexpr const char* kHideAppsValue = "HideApps";
 inline constexpr const char* kKeepWindowStateValue = "KeepWindowState";
+inline constexpr const char* kTrayFollowsValue = "TrayFollows";
 // "HotKey1" .. "HotKey8" for slot 1..8.
 std::string HotKeyValueName(int slot);
 
@@ -43,14 +48,16 @@ std::string FindStartupFolder(IRegistry& registry);
 
 // Fills `settings`, starting from the defaults. A stored value that cannot be used (wrong type,
 // unreadable data) leaves that setting at its default and adds its message to the result; loading
-// goes on with the other values. Creates the program's key, never its "Options" subkey. The caller
-// passes HideApps on to the configuration record.
+// goes on with the other values. A name that is missing, empty or unusable silently takes its
+// default; a stored one is cleaned as a typed one is. Creates the program's key, never its
+// "Options" subkey. The caller passes HideApps on to the configuration record.
 std::vector<std::string> LoadSettings(IRegistry& registry, IShellIntegration& shell,
                                       TSettings& settings);
 
 // Creates or deletes the startup shortcut as AutoStart asks, then writes "HideApps",
-// "HotKey1".."HotKey8" and "KeepWindowState". Stops at the first failure and returns its message; the values written
-// before it stay. A shortcut that cannot be created stops saving before any value is written.
+// "HotKey1".."HotKey8", "KeepWindowState", "TrayFollows" and "Name1".."Name8". Stops at the first
+// failure and returns its message; the values written before it stay. A shortcut that cannot be
+// created stops saving before any value is written.
 std::optional<std::string> SaveSettings(IRegistry& registry, IShellIntegration& shell,
                                         const TSettings& settings);
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/windows_tree.h"
 #include "tests/engine_fixture.h"
 
 namespace mirel::test {
@@ -188,6 +189,36 @@ TEST_F(Hiding, SwitchHidesDisablesAndRecordsOtherDesktopsThenGivesThemBack) {
   // One entry per hidden window, however many passes hid it again.
   EXPECT_EQ(engine.HiddenWindows().size(), 2u);
   for (const auto& entry : engine.HiddenWindows()) EXPECT_NE(entry, nullptr);
+}
+
+TEST_F(Hiding, CloakedWindowsAreNeitherMovedNorHiddenNorListed) {
+  const Hwnd two = WindowOn(1, "Two");
+  const Hwnd cloakedHere = WindowOn(0, "Settings");
+  const Hwnd cloakedThere = WindowOn(2, "Suspended");
+  ws.Window(cloakedHere).cloaked = true;
+  ws.Window(cloakedThere).cloaked = true;
+  const Rect here = RectOf(cloakedHere);
+  const Rect there = RectOf(cloakedThere);
+  engine.SwitchToDesktop(1);
+  engine.SwitchToDesktop(2);
+  for (Hwnd w : {cloakedHere, cloakedThere}) {
+    EXPECT_TRUE(ws.IsWindowVisible(w));
+    EXPECT_TRUE(ws.IsWindowEnabled(w));
+    EXPECT_LT(engine.IndexOfHidden(w), 0);
+    EXPECT_FALSE(HiddenAppsHas(w));
+  }
+  EXPECT_EQ(RectOf(cloakedHere), here);
+  EXPECT_EQ(RectOf(cloakedThere), there);
+  EXPECT_EQ(engine.ManagedWindows(), (std::vector<Hwnd>{two}));  // the visual manager's list too
+  EXPECT_EQ(BuildWindowsTree(ws, engine.ManagedWindows(), 2, engine.Layout())[1].Windows.size(),
+            1u);
+
+  // A window the program hid stays managed whatever the system reports: it comes back.
+  ws.Window(two).cloaked = true;
+  engine.SwitchToDesktop(1);
+  EXPECT_TRUE(ws.IsWindowVisible(two));
+  EXPECT_EQ(RectOf(two).left, 100);
+  EXPECT_FALSE(HiddenAppsHas(two));
 }
 
 TEST_F(Hiding, WindowsAlreadyHiddenOrShownCostNoCalls) {

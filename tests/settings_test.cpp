@@ -331,7 +331,9 @@ TEST(SaveSettings, UnchangedSettingsAreWrittenAsTerminatedText) {
     EXPECT_EQ(hotKey->data, Sz(std::to_string(24687 + slot)).data);
   }
   EXPECT_EQ(StoredText(reg, "KeepWindowState"), "0");
-  EXPECT_EQ(reg.FindKey(kOptionsPath)->values.size(), 10u);
+  EXPECT_EQ(reg.FindKey(kOptionsPath)->values.size(), 19u);
+  EXPECT_EQ(StoredText(reg, "TrayFollows"), "0");
+  EXPECT_EQ(StoredText(reg, "Name8"), "Desktop 8");
   EXPECT_TRUE(shell.created.empty());
   EXPECT_TRUE(shell.removed.empty());
   EXPECT_EQ(reg.OpenKeyCount(), 0);
@@ -344,7 +346,13 @@ TEST(SaveSettings, WhatIsSavedLoadsBack) {
   saved.HideApps = false;
   saved.HotKeys = {0, 0x8041, 0xE070, 0x6070, 0x2020, 0x4030, 0xFFFF, 1};
   saved.KeepWindowState = true;
+  saved.TrayFollows = true;
+  saved.Names[1] = "Mail";
+  // Cyrillic, then U+1F680.
+  saved.Names[7] = "\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82 \xF0\x9F\x9A\x80";
   ASSERT_EQ(SaveSettings(reg, shell, saved), std::nullopt);
+  EXPECT_EQ(StoredText(reg, "TrayFollows"), "1");
+  EXPECT_EQ(StoredText(reg, "Name2"), "Mail");
   EXPECT_EQ(StoredText(reg, "HideApps"), "0");
   EXPECT_EQ(StoredText(reg, "KeepWindowState"), "1");
   EXPECT_EQ(StoredText(reg, "HotKey1"), "0");
@@ -458,4 +466,44 @@ TEST(SaveSettings, FailureHalfWayKeepsEarlierWritesAndLaterOldValues) {
   EXPECT_EQ(StoredText(reg, "HotKey2"), "24689");
   EXPECT_EQ(StoredText(reg, "HotKey3"), "1");
   EXPECT_EQ(StoredText(reg, "HotKey8"), "1");
+}
+
+// --- Desktop names -------------------------------------------------------------------------------
+
+TEST(DesktopNames, CleaningDropsControlsTrimsAndCutsBetweenCharacters) {
+  EXPECT_EQ(DefaultDesktopNames()[0], "Desktop 1");
+  EXPECT_EQ(DefaultDesktopNames()[7], "Desktop 8");
+  EXPECT_EQ(CleanDesktopName("Ma\til\r\n\x7F\xC2\x85", 1), "Mail");  // C0, DEL and C1 (U+0085)
+  EXPECT_EQ(CleanDesktopName("  Build  server \xC2\xA0", 2), "Build  server");
+  EXPECT_EQ(CleanDesktopName("", 2), "Desktop 3");
+  EXPECT_EQ(CleanDesktopName(" \t\r\n ", 4), "Desktop 5");
+  EXPECT_EQ(CleanDesktopName(std::string(300, 'x'), 0), std::string(64, 'x'));
+  // 63 units, then a character of two units that does not fit any more.
+  const std::string emoji = "\xF0\x9F\x9A\x80";
+  EXPECT_EQ(CleanDesktopName(std::string(63, 'a') + emoji, 0), std::string(63, 'a'));
+  EXPECT_EQ(CleanDesktopName(std::string(62, 'a') + emoji + "b", 0), std::string(62, 'a') + emoji);
+  EXPECT_EQ(DesktopName(DefaultDesktopNames(), 8), "Desktop 9");
+}
+
+TEST(DesktopNames, StoredNamesAreCleanedAndUnusableOnesSilentlyTakeTheirDefault) {
+  sim::SimRegistry reg;
+  reg.SetRaw(kOptionsPath, "Name1", Sz("Mail"));
+  reg.SetRaw(kOptionsPath, "Name2", Sz(""));
+  reg.SetRaw(kOptionsPath, "Name3", Typed(kRegDword, std::string("\x10\0\0\0", 4)));
+  reg.SetRaw(kOptionsPath, "Name4", Sz("x"));
+  reg.FailReadOf("Name4");
+  reg.SetRaw(kOptionsPath, "Name5", Sz("\x01\x02" + std::string(300, 'n') + "\r\n"));
+  reg.SetRaw(kOptionsPath, "TrayFollows", Sz("1"));
+  FakeShell shell;
+  TSettings settings;
+  EXPECT_TRUE(LoadSettings(reg, shell, settings).empty());
+  EXPECT_TRUE(settings.TrayFollows);
+  EXPECT_EQ(settings.Names, (TDesktopNames{"Mail", "Desktop 2", "Desktop 3", "Desktop 4",
+                                           std::string(64, 'n'), "Desktop 6", "Desktop 7",
+                                           "Desktop 8"}));
+  // Saving writes the cleaned names, whatever the controls held.
+  settings.Names[5] = "\tMusic\n";
+  ASSERT_EQ(SaveSettings(reg, shell, settings), std::nullopt);
+  EXPECT_EQ(StoredText(reg, "Name5"), std::string(64, 'n'));
+  EXPECT_EQ(StoredText(reg, "Name6"), "Music");
 }

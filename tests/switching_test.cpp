@@ -10,6 +10,7 @@ class Switching : public ::testing::Test, public EngineTest {};
 TEST_F(Switching, OffsetsFollowTheGrid) {
   const Hwnd a = WindowOn(0, "A");
   const Hwnd b = WindowOn(1, "B");
+  config.DesktopNames[5] = "Mail";
   engine.SwitchToDesktop(2);  // desktop 3: DX = -2W
   EXPECT_EQ(RectOf(a), (Rect{100 - 2 * W, 100, 400 - 2 * W, 300}));
   EXPECT_EQ(RectOf(b).left, 100 - W);
@@ -19,7 +20,8 @@ TEST_F(Switching, OffsetsFollowTheGrid) {
   EXPECT_EQ(ws.BatchesEnded(), 2);
   EXPECT_EQ(ws.MovesOutsideBatch(), 0);
   EXPECT_EQ(host.overlayHides, 2);
-  EXPECT_EQ(host.overlayShows.back().caption, "Desktop 6");
+  EXPECT_EQ(host.overlayShows.front().caption, "Desktop 3");
+  EXPECT_EQ(host.overlayShows.back().caption, "Mail");  // the name the user gave it
   EXPECT_EQ(host.visualRepaints, 2);
 }
 

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "app/tray_marks.h"
+#include "platform/utf.h"
 #include "tray/popup_menu.h"
 #include "tray/tray_icon.h"
 #include "tray/windowless_timer.h"
@@ -777,3 +779,41 @@ TEST(WindowlessTimer, CallbackMayStopOrDestroyItsOwnTimer) {
   EXPECT_EQ(SharedTimerHandler(), nullptr);
   EXPECT_EQ(platform.destroyed, 1);
 }
+
+// --- What the icons mark ------------------------------------------------------------------------
+
+namespace mirel {
+namespace {
+
+TEST(TrayMarks, PictureOfEachIconForEachDesktopOnScreen) {
+  using enum TTrayPicture;
+  for (int marked = 0; marked < 8; ++marked) {
+    for (int icon = 0; icon < 4; ++icon) {
+      const TTrayPicture followed = TrayIconPicture(icon, marked, true);
+      const TTrayPicture chosen = TrayIconPicture(icon, marked, false);
+      const TTrayPicture expected =
+          marked == icon ? kActive : marked == icon + 4 ? kBelow : kIdle;
+      EXPECT_EQ(followed, expected) << "desktop " << marked + 1 << ", icon " << icon + 1;
+      // Not following: only desktops 1 to 4 mark an icon, as before.
+      EXPECT_EQ(chosen, marked == icon ? kActive : kIdle);
+    }
+  }
+  EXPECT_EQ(TrayIconPicture(0, -1, true), kIdle);
+}
+
+TEST(TrayMarks, TooltipsNameTheDesktopAndWhenFollowingTheOneOnScreen) {
+  TDesktopNames names = DefaultDesktopNames();
+  names[5] = "Mail";
+  EXPECT_EQ(TrayIconHint(names, 1, 5, false), "Desktop 2");
+  EXPECT_EQ(TrayIconHint(names, 1, 5, true), "Desktop 2 - now: Mail");
+  EXPECT_EQ(TrayIconHint(names, 0, 0, true), "Desktop 1 - now: Desktop 1");
+  // Two names of 64 characters: the icon's own is cut so that the desktop on screen stays seen.
+  names[0] = std::string(64, 'a');
+  names[5] = std::string(63, 'b') + "\xF0\x9F\x9A\x80";  // 65 units once converted
+  const std::string hint = TrayIconHint(names, 0, 5, true);
+  EXPECT_EQ(hint, std::string(127 - 8 - 65, 'a') + " - now: " + names[5]);
+  EXPECT_EQ(Utf16Length(hint), 127u);
+}
+
+}  // namespace
+}  // namespace mirel

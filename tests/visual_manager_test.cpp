@@ -59,10 +59,12 @@ TEST(VisualGeometry, CellsAndNumbers) {
   const auto numbers = CellNumbers(cfg);
   ASSERT_EQ(numbers.size(), 8u);
   // Column by column, the top row first in each.
-  EXPECT_EQ(numbers[0], (TCellNumber{"1.", {114, 1}}));
-  EXPECT_EQ(numbers[1], (TCellNumber{"5.", {114, 97}}));
-  EXPECT_EQ(numbers[2], (TCellNumber{"2.", {236, 1}}));
-  EXPECT_EQ(numbers[7], (TCellNumber{"8.", {480, 97}}));
+  EXPECT_EQ(numbers[0], (TCellNumber{"1. Desktop 1", {2, 86}, {0, 0, 122, 96}}));
+  EXPECT_EQ(numbers[1], (TCellNumber{"5. Desktop 5", {2, 182}, {0, 96, 122, 192}}));
+  EXPECT_EQ(numbers[2], (TCellNumber{"2. Desktop 2", {124, 86}, {122, 0, 244, 96}}));
+  TDesktopNames names = DefaultDesktopNames();
+  names[7] = "Music";
+  EXPECT_EQ(CellNumbers(cfg, names)[7], (TCellNumber{"8. Music", {368, 182}, {366, 96, 488, 192}}));
 }
 
 TEST(VisualGeometry, WindowsScaleIntoThePicture) {

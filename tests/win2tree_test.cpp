@@ -78,6 +78,18 @@ TEST_F(WindowTreeTest, NothingListableLeavesBothSubmenusEmpty) {
   EXPECT_EQ(switchTo.Count(), 0u);
 }
 
+TEST_F(WindowTreeTest, CloakedWindowsAreListedOnlyWhenTheProgramHidThem) {
+  ws.AddWindow("Shown", kRect);
+  ws.Window(ws.AddWindow("Suspended app", kRect)).cloaked = true;
+  const Hwnd held = ws.AddWindow("Held", kRect);
+  ws.Window(held).visible = false;
+  ws.Window(held).cloaked = true;  // whatever the system says of a window the program hid
+  hiddenByProgram.insert(held);
+  OpenMenus();
+  EXPECT_EQ(Captions(switchTo), (std::vector<std::string>{"&Held", "&Shown"}));
+  EXPECT_EQ(Captions(moveHere), (std::vector<std::string>{"&Held", "&Shown"}));
+}
+
 TEST_F(WindowTreeTest, EmptyTitlesLeftOutAtTopButListedInsideASubmenu) {
   const Hwnd untitledOwner = ws.AddWindow("", kRect);
   AddOwned("One", untitledOwner);

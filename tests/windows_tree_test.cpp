@@ -43,6 +43,9 @@ TEST(TreeGroup, Captions) {
   EXPECT_EQ(TreeGroupCaption(0), "Desktop 1");
   EXPECT_EQ(TreeGroupCaption(7), "Desktop 8");
   EXPECT_EQ(TreeGroupCaption(kOtherWindowsGroup), "Other windows");
+  TDesktopNames names = DefaultDesktopNames();
+  names[1] = "Mail";
+  EXPECT_EQ(TreeGroupCaption(1, names), "Mail");
 }
 
 class WindowsTree : public ::testing::Test, public EngineTest {};

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "app/app_names.h"
+#include "app/tray_marks.h"
 #include "app/win32/about_form.h"
 #include "app/win32/desktop_name_form.h"
 #include "app/win32/sleep_timer_form.h"
@@ -28,6 +29,9 @@ TVirtualDeskForm::TVirtualDeskForm(TApplication& app)
     : TForm(app), engine_(ws_, registry_, DeskCFG, *this) {
   for (int id = IDI_IMAGE_BASE; id < IDI_IMAGE_BASE + 18; ++id) {
     IconImageList_.AddResourceIcon(app.Instance(), id);
+  }
+  for (int id = IDI_DESKTOP1_BELOW; id < IDI_DESKTOP1_BELOW + IDI_DESKTOP_BELOW_COUNT; ++id) {
+    TrayBelowImages_.AddResourceIcon(app.Instance(), id);
   }
   TFormStyle style;
   style.className = kMainFormClass;
@@ -72,7 +76,11 @@ void TVirtualDeskForm::FormCreate() {
   // desktop it left on screen is taken over.
   const bool recovered = engine_.RecoverHiddenApps();
   engine_.TakeOverDesktops(recovered);
-  if (const int desktop = engine_.CurrentDesktop(); desktop != 0) ShowDesktopChosen(desktop);
+  if (const int desktop = engine_.CurrentDesktop(); desktop != 0 || TrayFollows()) {
+    ShowDesktopChosen(desktop);
+  } else {
+    UpdateTrayIcons(-1);  // the tooltips name the desktops
+  }
   for (int n = 4; n >= 1; --n) trayIcons_[static_cast<std::size_t>(n - 1)]->SetIconVisible(true);
   app_.SetShowMainForm(false);
   SelectPage(0);
@@ -198,6 +206,10 @@ void TVirtualDeskForm::OnCommand(int id, int code, HWND control) {
   }
   if (control == HideAppsCB_ && code == BN_CLICKED) HideAppsCBClick();
   if (control == KeepWindowStateCB_ && code == BN_CLICKED) KeepWindowStateCBClick();
+  if (control == TrayFollowsCB_ && code == BN_CLICKED) TrayFollowsCBClick();
+  for (std::size_t d = 0; d < DesktopNameEdits_.size(); ++d) {
+    if (control == DesktopNameEdits_[d] && code == EN_CHANGE) DesktopNameChange(d);
+  }
 }
 
 LRESULT TVirtualDeskForm::OnNotify(NMHDR& header) {
@@ -321,17 +333,32 @@ void TVirtualDeskForm::ShowDesktopChosen(int desktop) {
   UpdateTrayIcons(desktop);
   if (TAction* action = ActionManager1_.Find("ButtonDesk" + std::to_string(desktop + 1))) {
     ActionManager1_.SetChecked(*action, true);
+  } else if (TrayFollows()) {
+    // Desktops 5 to 8 have no button: none stays checked for a desktop that is not on screen.
+    for (int n = 1; n <= 4; ++n) {
+      if (TAction* other = ActionManager1_.Find("ButtonDesk" + std::to_string(n))) {
+        ActionManager1_.SetChecked(*other, false);
+      }
+    }
   }
 }
 
 void TVirtualDeskForm::TrayIconClick(int n) { ButtonDeskClick(n); }
 
 void TVirtualDeskForm::UpdateTrayIcons(int desktop) {
-  for (std::size_t k = 0; k < trayIcons_.size(); ++k) {
-    trayIcons_[k]->SetIcon(IconImageList_.IconAt(static_cast<int>(k)));
-  }
-  if (desktop >= 0 && desktop < 4) {
-    trayIcons_[static_cast<std::size_t>(desktop)]->SetIcon(IconImageList_.IconAt(desktop + 4));
+  trayMarked_ = desktop;
+  const bool follows = TrayFollows();
+  const int onScreen = engine_.CurrentDesktop();
+  for (int k = 0; k < kTrayIconCount; ++k) {
+    TTrayIcon& icon = *trayIcons_[static_cast<std::size_t>(k)];
+    switch (TrayIconPicture(k, desktop, follows)) {
+      case TTrayPicture::kIdle: icon.SetIcon(IconImageList_.IconAt(k)); break;
+      case TTrayPicture::kActive: icon.SetIcon(IconImageList_.IconAt(k + 4)); break;
+      case TTrayPicture::kBelow: icon.SetIcon(TrayBelowImages_.IconAt(k)); break;
+    }
+    // Each change is a round trip to the shell: an unchanged tip is not sent again.
+    const std::string hint = TrayIconHint(DeskCFG.DesktopNames, k, onScreen, follows);
+    if (hint != icon.Hint()) icon.SetHint(hint);
   }
 }
 
@@ -368,6 +395,8 @@ void TVirtualDeskForm::HideOverlay() {
 }
 
 void TVirtualDeskForm::ShowOverlay(Hwnd target, const std::string& caption) {
+  // The engine shows the name at the end of every switch, whatever started it.
+  FollowDesktopOnScreen();
   if (!fDesktopName_) return;
   fDesktopName_->TargetWindow = reinterpret_cast<HWND>(target);
   fDesktopName_->SetCaption(caption);

@@ -57,6 +57,7 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   void ExitActionExecute();
   void ButtonDeskClick(int n);  // ButtonDesk1Click .. ButtonDesk4Click, n = 1..4
   void TrayIconClick(int n);    // TrayIcon1Click .. TrayIcon4Click
+  // The pictures and tooltips of the four icons, `desktop` (0..7, -1 for none) the one they mark.
   void UpdateTrayIcons(int desktop);
   // The tray picture and the checked toolbar button for a desktop chosen by icon or button (or
   // taken over at start).
@@ -66,6 +67,12 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   void SwitchToClick(const TMenuItem& item);
   void HideAppsCBClick();
   void KeepWindowStateCBClick();
+  // "Tray icons follow the desktop on screen" and the desktops' names (main_form_names.cpp).
+  void TrayFollowsCBClick();
+  void DesktopNameChange(std::size_t desktop);
+  bool TrayFollows() const;
+  // After every switch, whatever started it: the icons mark the desktop on screen when they follow.
+  void FollowDesktopOnScreen();
   void WMHotKey(WPARAM id);
   void MonitorOffActionExecute();
   void HowtouseActionExecute();
@@ -102,6 +109,8 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   void CreatePages();
   HWND CreatePageHeader(int page, int iconImage, const char* caption);
   void CreateTrayIcons();
+  // The eight name fields in two columns of four rows, the first row at `top` (design pixels).
+  void CreateNameControls(HWND page, int top);
   void BuildTrayPopup();
   void SyncToolBar();
   int ActivePage() const;
@@ -127,6 +136,11 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   HWND HideAppsCB_ = nullptr;
   HWND KeepWindowStateCB_ = nullptr;
   std::array<HWND, kHotKeySlotCount> HotkeysDesktop_{};
+  HWND TrayFollowsCB_ = nullptr;
+  std::array<HWND, kDesktopNameCount> DesktopNameEdits_{};
+  // Tray icons 1..4 while the desktop below is on screen.
+  TImageList TrayBelowImages_{16, 16};
+  int trayMarked_ = -1;  // the desktop the tray icons last marked
 
   std::unique_ptr<ITrayPlatform> trayPlatform_;
   std::unique_ptr<TMenuPopup> TrayPopup_;

@@ -110,6 +110,10 @@ void TVirtualDeskForm::CreatePages() {
   KeepWindowStateCB_ =
       CreateControl(pages_[2], L"BUTTON", "Keep maximized and minimized windows as they are",
                     BS_AUTOCHECKBOX | WS_TABSTOP, 16, kHeaderHeight + 88, 340, 17, 0, Font());
+  TrayFollowsCB_ = CreateControl(pages_[2], L"BUTTON", "Tray icons follow the desktop on screen",
+                                 BS_AUTOCHECKBOX | WS_TABSTOP, 16, kHeaderHeight + 64, 300, 17, 0,
+                                 Font());
+  CreateNameControls(pages_[2], kHeaderHeight + 124);
 
   // "Hot keys": four rows in two columns on the panel below the header.
   HWND hotKeysPanel = CreatePanel(pages_[3], TPixelBounds{0, headerHeight, width, bodyHeight});

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "app/win32/main_form.h"
+#include "platform/win32/wide_text.h"
 #include "settings/shortcut.h"
 
 namespace mirel::win32 {
@@ -24,6 +25,12 @@ void TVirtualDeskForm::LoadSettings() {
   ::SendMessageW(KeepWindowStateCB_, BM_SETCHECK,
                  settings.KeepWindowState ? BST_CHECKED : BST_UNCHECKED, 0);
   DeskCFG.KeepWindowState = settings.KeepWindowState;
+  ::SendMessageW(TrayFollowsCB_, BM_SETCHECK,
+                 settings.TrayFollows ? BST_CHECKED : BST_UNCHECKED, 0);
+  DeskCFG.DesktopNames = settings.Names;
+  for (std::size_t d = 0; d < DesktopNameEdits_.size(); ++d) {
+    ::SetWindowTextW(DesktopNameEdits_[d], Wide(settings.Names[d]).c_str());
+  }
   LoadStickyRules();
 }
 
@@ -31,6 +38,10 @@ void TVirtualDeskForm::SaveSettings() {
   TSettings settings;
   settings.AutoStart = ::SendMessageW(AutoStartBox_, BM_GETCHECK, 0, 0) == BST_CHECKED;
   settings.HideApps = ::SendMessageW(HideAppsCB_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  settings.TrayFollows = TrayFollows();
+  for (std::size_t d = 0; d < DesktopNameEdits_.size(); ++d) {
+    settings.Names[d] = ReadWindowText(DesktopNameEdits_[d]);  // cleaned as it is saved
+  }
   for (std::size_t slot = 0; slot < HotkeysDesktop_.size(); ++slot) {
     settings.HotKeys[slot] = ShortCutFromHotKeyWord(
         static_cast<std::uint16_t>(::SendMessageW(HotkeysDesktop_[slot], HKM_GETHOTKEY, 0, 0)));

@@ -64,7 +64,9 @@ void DrawCellNumbers(HDC dc, const TVisualPicture& picture) {
   ::SetTextColor(dc, ToColorRef(picture.CellNumberColor));
   for (const TCellNumber& number : picture.CellNumbers) {
     const std::wstring text = Wide(number.Text);
-    ::TextOutW(dc, number.At.x, number.At.y, text.c_str(), static_cast<int>(text.size()));
+    const RECT clip = ToRect(number.Cell);
+    ::ExtTextOutW(dc, number.At.x, number.At.y, ETO_CLIPPED, &clip, text.c_str(),
+                  static_cast<UINT>(text.size()), nullptr);
   }
 }
 

@@ -134,6 +134,7 @@ void TVirtualDeskForm::RefreshWindowsTree() {
 
   const auto groups =
       BuildWindowsTree(ws_, engine_.ManagedWindows(), engine_.CurrentDesktop(), engine_.Layout(),
+                       engine_.Config().DesktopNames,
                        [this](Hwnd window) { return engine_.DesktopRect(window); });
   std::vector<HTREEITEM> groupNodes;
   for (const TWindowsTreeGroup& group : groups) {

@@ -37,6 +37,10 @@
 // Header picture of the hot-key page (16 and 32 px).
 #define IDI_HOTKEYS 132
 
+// Tray icons 1..4 while the desktop below them (5..8) is on screen (16 and 32 px).
+#define IDI_DESKTOP1_BELOW 140
+#define IDI_DESKTOP_BELOW_COUNT 4
+
 // The 32 x 32 pictures in the page headers of the main window, by page.
 #define IDI_HEADER_WINDOWS_TREE IDI_GROUP_NODE
 #define IDI_HEADER_VISUAL_MANAGER IDI_PROGRAM

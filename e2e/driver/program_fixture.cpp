@@ -145,8 +145,13 @@ void ProgramFixture::NoteSwitchTime(std::chrono::steady_clock::duration took) {
   ++switchesTimed_;
 }
 
+std::string ProgramFixture::DesktopNameOf(int desktop) const {
+  const auto named = desktopNames.find(desktop);
+  return named != desktopNames.end() ? named->second : "Desktop " + std::to_string(desktop);
+}
+
 bool ProgramFixture::OverlayCaptionIs(int desktop) const {
-  return WindowTitle(program.Window(kOverlayClass)) == "Desktop " + std::to_string(desktop);
+  return WindowTitle(program.Window(kOverlayClass)) == DesktopNameOf(desktop);
 }
 
 void ProgramFixture::ShowMainWindow() {
@@ -245,7 +250,7 @@ Image ProgramFixture::IconIn(const Image& tray, int desktop) {
 
 ::testing::AssertionResult ProgramFixture::SwitchCompleted(int desktop) const {
   return Eventually(
-      "the overlay caption \"Desktop " + std::to_string(desktop) + "\"",
+      "the overlay caption \"" + DesktopNameOf(desktop) + "\"",
       [&] { return OverlayCaptionIs(desktop); }, SwitchTimeout(),
       [&] { return "overlay: " + Describe(program.Window(kOverlayClass)); });
 }

@@ -111,7 +111,7 @@ class ProgramFixture : public ::testing::Test {
   ::testing::AssertionResult WindowsEventually(const std::vector<std::string>& hidden,
                                                const std::vector<std::string>& shown) const;
   // Waits until the switch to `desktop` (1..8) has run to its end: its last step gives the name
-  // overlay the caption "Desktop N". Consecutive switches must go to different desktops.
+  // overlay the desktop's name (DesktopNameOf). Consecutive switches must go to different desktops.
   ::testing::AssertionResult SwitchCompleted(int desktop) const;
   // How long a switch may take from the click or key press to its end: a small multiple of the
   // longest measured (docs/testing.md). Tests print the longest they saw at their end.
@@ -133,8 +133,11 @@ class ProgramFixture : public ::testing::Test {
   SampleApp sample;
   ProgramUnderTest program;
 
-  // The name overlay's caption reads "Desktop <desktop>".
+  // The name overlay's caption reads the desktop's name: "Desktop <desktop>" unless the test gave
+  // it another one in `desktopNames`.
   bool OverlayCaptionIs(int desktop) const;
+  std::string DesktopNameOf(int desktop) const;
+  std::map<int, std::string> desktopNames;
 
  private:
   std::chrono::steady_clock::duration longestSwitch_{};

@@ -2,11 +2,13 @@
 
 #include <string>
 
+#include "e2e/driver/controls.h"
 #include "e2e/driver/input.h"
 #include "e2e/driver/retry.h"
 #include "e2e/driver/screen_capture.h"
 #include "e2e/driver/wait.h"
 #include "e2e/driver/window_query.h"
+#include "platform/win32/wide_text.h"
 
 namespace mirel::e2e {
 namespace {
@@ -39,6 +41,32 @@ bool TrayIconShown(int desktop) {
   const RECT picture{centre.x - kPictureSize / 2, centre.y - kPictureSize / 2,
                      centre.x + kPictureSize / 2, centre.y + kPictureSize / 2};
   return CountColours(CaptureScreen(picture)) > 1;
+}
+
+std::vector<std::string> ShellTooltipTexts(DWORD exceptProcess) {
+  constexpr std::size_t kTextUnits = 512;
+  std::vector<std::string> texts;
+  for (HWND tip : TopLevelWindows()) {
+    if (WindowClass(tip) != "tooltips_class32" || WindowProcess(tip) == exceptProcess) continue;
+    const auto count = static_cast<UINT>(Ask(tip, TTM_GETTOOLCOUNT));
+    // The tool's description and its text buffer live in the shell's memory, where the tooltip
+    // writes its answer.
+    const RemoteMemory memory(tip, sizeof(TTTOOLINFOW) + kTextUnits * sizeof(wchar_t));
+    for (UINT i = 0; i < count; ++i) {
+      TTTOOLINFOW info{};
+      info.cbSize = sizeof info;
+      info.lpszText = reinterpret_cast<LPWSTR>(memory.Address() + sizeof info);
+      memory.Write(0, &info, sizeof info);
+      const wchar_t none = L'\0';
+      memory.Write(sizeof info, &none, sizeof none);
+      if (Ask(tip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(memory.Address())) == 0) continue;
+      std::wstring text(kTextUnits, L'\0');
+      memory.Read(sizeof info, text.data(), (kTextUnits - 1) * sizeof(wchar_t));
+      text.resize(text.find(L'\0'));
+      texts.push_back(win32::Utf8(text));
+    }
+  }
+  return texts;
 }
 
 bool TrayHasIcons() {

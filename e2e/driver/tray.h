@@ -6,6 +6,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "platform/win32/windows_api.h"
@@ -57,6 +58,10 @@ std::vector<HWND> MessageWindowsOf(DWORD processId);
 // handler, as the shell posts it: the icon's event without the notification area's clicks. False
 // when the program has no handler window.
 bool PostTrayNotification(DWORD processId, WPARAM entry, LPARAM event);
+
+// The tooltip texts of every tool of the shell's tooltip windows (those of processes other than
+// `exceptProcess`): the notification area keeps one tool per icon with the icon's tip.
+std::vector<std::string> ShellTooltipTexts(DWORD exceptProcess);
 
 // Tray menu commands the tests use: its first item, "Control panel", and its last, "Exit".
 void ChooseControlPanel();

@@ -179,6 +179,11 @@ bool SimWindowSystem::IsWindowVisible(Hwnd window) {
   return w && w->visible;
 }
 
+bool SimWindowSystem::IsWindowCloaked(Hwnd window) {
+  const SimWindow* w = Find(window);
+  return w && w->cloaked;
+}
+
 bool SimWindowSystem::IsWindowEnabled(Hwnd window) {
   const SimWindow* w = Find(window);
   return w && w->enabled;

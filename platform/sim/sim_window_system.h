@@ -24,6 +24,7 @@ struct SimWindow {
   Placement placement;  // showCmd, flags, ptMinPosition; rcNormalPosition tracks `rect` when normal
   bool visible = true;
   bool enabled = true;
+  bool cloaked = false;  // kept out of sight by the window manager, though visible
   bool hung = false;  // its thread does not answer messages
   std::uint32_t thread = 0;  // 0: a thread of its own
   std::int32_t exStyle = 0;
@@ -113,6 +114,7 @@ class SimWindowSystem : public IWindowSystem {
   Hwnd GetOwner(Hwnd window) override;
   bool IsWindow(Hwnd window) override;
   bool IsWindowVisible(Hwnd window) override;
+  bool IsWindowCloaked(Hwnd window) override;
   bool IsWindowEnabled(Hwnd window) override;
   Size ScreenSize() override { return screen_; }
   Rect VirtualScreen() override;

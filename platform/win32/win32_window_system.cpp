@@ -100,6 +100,25 @@ bool Win32WindowSystem::IsWindowVisible(Hwnd window) {
   return (::GetWindowLongW(ToHwnd(window), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
+bool Win32WindowSystem::IsWindowCloaked(Hwnd window) {
+  // dwmapi is looked up at run time: the program must also start where it is missing or lacks
+  // the attribute (Windows 7 knows no DWMWA_CLOAKED and fails the call; Wine cloaks nothing).
+  using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+  static const GetAttribute getAttribute = [] {
+    HMODULE dwm = ::LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (dwm == nullptr) dwm = ::LoadLibraryW(L"dwmapi.dll");  // systems without the flag
+    // Kept loaded for the life of the process: the pointer is used until the end.
+    return dwm ? reinterpret_cast<GetAttribute>(
+                     reinterpret_cast<void*>(::GetProcAddress(dwm, "DwmGetWindowAttribute")))
+               : nullptr;
+  }();
+  if (getAttribute == nullptr) return false;
+  constexpr DWORD kDwmwaCloaked = 14;  // DWMWA_CLOAKED, Windows 8 and later
+  DWORD cloaked = 0;
+  const HRESULT result = getAttribute(ToHwnd(window), kDwmwaCloaked, &cloaked, sizeof(cloaked));
+  return SUCCEEDED(result) && cloaked != 0;
+}
+
 bool Win32WindowSystem::IsWindowEnabled(Hwnd window) {
   return ::IsWindowEnabled(ToHwnd(window)) != FALSE;
 }

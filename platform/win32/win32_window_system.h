@@ -14,6 +14,7 @@ class Win32WindowSystem : public IWindowSystem {
   Hwnd GetOwner(Hwnd window) override;
   bool IsWindow(Hwnd window) override;
   bool IsWindowVisible(Hwnd window) override;
+  bool IsWindowCloaked(Hwnd window) override;
   bool IsWindowEnabled(Hwnd window) override;
   Size ScreenSize() override;
   Rect VirtualScreen() override;

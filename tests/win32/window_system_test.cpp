@@ -173,6 +173,7 @@ TEST_F(Win32WindowSystemTest, ClosedWindowAnswersEmpty) {
   Placement placement;
   EXPECT_FALSE(ws.IsWindow(gone));
   EXPECT_FALSE(ws.IsWindowVisible(gone));
+  EXPECT_FALSE(ws.IsWindowCloaked(gone));
   EXPECT_EQ(ws.GetWindowText(gone, 255), "");
   EXPECT_EQ(ws.GetClassName(gone, 256), "");
   EXPECT_FALSE(ws.GetWindowRect(gone, rect));
@@ -266,6 +267,7 @@ TEST_F(Win32WindowSystemTest, DeferredBatchMovesAllWindowsAndKeepsTheirOrder) {
 TEST_F(Win32WindowSystemTest, ShowHideEnableDisable) {
   UniqueWindow w = CreateTestWindow();
   ASSERT_TRUE(ws.IsWindowVisible(H(w)));
+  EXPECT_FALSE(ws.IsWindowCloaked(H(w)));  // asked of dwmapi where it exists; Wine cloaks nothing
 
   EXPECT_TRUE(ws.ShowWindow(H(w), sw::kHide));  // was visible
   EXPECT_FALSE(ws.IsWindowVisible(H(w)));
