@@ -607,9 +607,13 @@ void TDesktopEngine::SwitchToDesktop(std::uint16_t index, Hwnd activate) {
 
 void TDesktopEngine::MoveWindowToDesktop(Hwnd window, int desktop) {
   FollowLayout();
+  threadAnswers_.clear();
+  PlaceInCell(window, desktop);
+}
+
+void TDesktopEngine::PlaceInCell(Hwnd window, int desktop) {
   if (!layout_.Valid()) return;
   const Size screen = layout_.Cell();
-  threadAnswers_.clear();
   const bool answers = Answers(window);
   Rect r = LandingRect(window, answers);
   // Measured from the virtual screen's origin, so the window keeps its monitor within the cell.

@@ -83,6 +83,17 @@ class TDesktopEngine {
   void MoveHereClick(std::intptr_t tag);
   void SwitchToClick(std::intptr_t tag);
 
+  // --- Moving the active window (desktop_engine_moves.cpp) --------------------------------------
+  // `window`'s family (window_family.h) goes to `desktop`, each window at its place within the
+  // cell, hidden there as a switch would hide it. Without `follow` the desktop on screen stays and
+  // its next window gets the foreground; with it, that desktop comes on screen with the family.
+  // Nothing happens for a window the program does not manage (its own, sticky, unlisted) or one
+  // already on `desktop`.
+  void MoveFamilyToDesktop(Hwnd window, int desktop, bool follow);
+  // `foreground` when the program may move it; else the topmost such window of the desktop on
+  // screen (the notification area took the foreground when its menu was opened); 0 for none.
+  Hwnd ActiveOrTopmost(Hwnd foreground);
+
   // --- Monitors ---------------------------------------------------------------------------------
   // The monitors changed (WM_DISPLAYCHANGE, a work-area change): every window goes back to the
   // desktop it had at the last pass, at its place within the new cell and on a monitor there.
@@ -145,6 +156,13 @@ class TDesktopEngine {
   // program was not told of), the windows follow first.
   void FollowLayout();
   void FinishRecordedSwitch(const TRecordedSwitch& record);
+  // MoveWindowToDesktop without refreshing anything: the layout and the answers of this pass.
+  void PlaceInCell(Hwnd window, int desktop);
+  // A managed window of another program that no sticky rule keeps.
+  bool Movable(Hwnd window);
+  // After `family` left the desktop on screen: its remembered window when it is still there, else
+  // its topmost one, gets the foreground.
+  void ActivateNextWindow(const std::vector<Hwnd>& family);
   void HideWindow(Hwnd window);
   void ForgetClosedHiddenWindows(const std::vector<bool>& met);
   void KeepWindow(Hwnd window, int hiddenIndex, const Placement& placement);

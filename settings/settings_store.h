@@ -3,7 +3,8 @@
 // between the controls and the registry.
 //
 // Registry layout below HKEY_CURRENT_USER (keys opened one name at a time):
-//   Software\Mirel\Virtual Desktop\Options   "HideApps", "HotKey1".."HotKey8" as REG_SZ text
+//   Software\Mirel\Virtual Desktop\Options   "HideApps", "HotKey1".."HotKey8" as REG_SZ text,
+//     and the command hot keys ("HotKeyNext"... kCommandHotKeySlots) after them
 //   Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders   "Startup" (read only)
 // Autostart is not in the registry: it is the presence of the shortcut in the Startup folder.
 #pragma once
@@ -28,6 +29,7 @@ struct TSettings {
   bool AutoStart = false;
   bool HideApps = true;
   THotKeys HotKeys = kDefaultHotKeys;
+  TCommandHotKeys CommandHotKeys = kDefaultCommandHotKeys;
   friend bool operator==(const TSettings&, const TSettings&) = default;
 };
 

@@ -330,7 +330,12 @@ TEST(SaveSettings, UnchangedSettingsAreWrittenAsTerminatedText) {
     EXPECT_EQ(hotKey->type, kRegSz);
     EXPECT_EQ(hotKey->data, Sz(std::to_string(24687 + slot)).data);
   }
-  EXPECT_EQ(reg.FindKey(kOptionsPath)->values.size(), 9u);
+  // The command hot keys follow, with their defaults: Ctrl+Alt+Right, Shift+Ctrl+Alt+F1...
+  EXPECT_EQ(StoredText(reg, "HotKeyNext"), std::to_string(0xC027));
+  EXPECT_EQ(StoredText(reg, "HotKeyMove1"), std::to_string(0xE070));
+  EXPECT_EQ(StoredText(reg, "HotKeyMove8"), std::to_string(0xE077));
+  EXPECT_EQ(StoredText(reg, "HotKeyMovePrevious"), std::to_string(0xE025));
+  EXPECT_EQ(reg.FindKey(kOptionsPath)->values.size(), 9u + kCommandHotKeyCount);
   EXPECT_TRUE(shell.created.empty());
   EXPECT_TRUE(shell.removed.empty());
   EXPECT_EQ(reg.OpenKeyCount(), 0);
@@ -342,6 +347,8 @@ TEST(SaveSettings, WhatIsSavedLoadsBack) {
   TSettings saved;
   saved.HideApps = false;
   saved.HotKeys = {0, 0x8041, 0xE070, 0x6070, 0x2020, 0x4030, 0xFFFF, 1};
+  saved.CommandHotKeys[0] = 0;  // cleared
+  saved.CommandHotKeys[11] = 0x8041;
   ASSERT_EQ(SaveSettings(reg, shell, saved), std::nullopt);
   EXPECT_EQ(StoredText(reg, "HideApps"), "0");
   EXPECT_EQ(StoredText(reg, "HotKey1"), "0");

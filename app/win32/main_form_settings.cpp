@@ -20,6 +20,10 @@ void TVirtualDeskForm::LoadSettings() {
     ::SendMessageW(HotkeysDesktop_[slot], HKM_SETHOTKEY,
                    HotKeyWordFromShortCut(settings.HotKeys[slot]), 0);
   }
+  for (std::size_t slot = 0; slot < CommandHotKeys_.size(); ++slot) {
+    ::SendMessageW(CommandHotKeys_[slot], HKM_SETHOTKEY,
+                   HotKeyWordFromShortCut(settings.CommandHotKeys[slot]), 0);
+  }
   DeskCFG.HideApps = settings.HideApps;
   LoadStickyRules();
 }
@@ -31,6 +35,10 @@ void TVirtualDeskForm::SaveSettings() {
   for (std::size_t slot = 0; slot < HotkeysDesktop_.size(); ++slot) {
     settings.HotKeys[slot] = ShortCutFromHotKeyWord(
         static_cast<std::uint16_t>(::SendMessageW(HotkeysDesktop_[slot], HKM_GETHOTKEY, 0, 0)));
+  }
+  for (std::size_t slot = 0; slot < CommandHotKeys_.size(); ++slot) {
+    settings.CommandHotKeys[slot] = ShortCutFromHotKeyWord(
+        static_cast<std::uint16_t>(::SendMessageW(CommandHotKeys_[slot], HKM_GETHOTKEY, 0, 0)));
   }
   if (const auto error = mirel::SaveSettings(registry_, shell_, settings)) {
     app_.ShowException(*error);
@@ -45,8 +53,17 @@ void TVirtualDeskForm::RegisterHotKeys() {
         static_cast<std::uint16_t>(::SendMessageW(HotkeysDesktop_[slot], HKM_GETHOTKEY, 0, 0)));
   }
   mirel::RegisterHotKeys(ws_, MainWindow(), hotKeys);
+  TCommandHotKeys commandHotKeys{};
+  for (std::size_t slot = 0; slot < CommandHotKeys_.size(); ++slot) {
+    commandHotKeys[slot] = ShortCutFromHotKeyWord(
+        static_cast<std::uint16_t>(::SendMessageW(CommandHotKeys_[slot], HKM_GETHOTKEY, 0, 0)));
+  }
+  RegisterCommandHotKeys(ws_, MainWindow(), commandHotKeys);
 }
 
-void TVirtualDeskForm::UnregisterHotKeys() { mirel::UnregisterHotKeys(ws_, MainWindow()); }
+void TVirtualDeskForm::UnregisterHotKeys() {
+  mirel::UnregisterHotKeys(ws_, MainWindow());
+  UnregisterCommandHotKeys(ws_, MainWindow());
+}
 
 }  // namespace mirel::win32
