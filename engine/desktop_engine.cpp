@@ -569,7 +569,8 @@ void TDesktopEngine::SwitchToDesktop(std::uint16_t index, Hwnd activate) {
     if (!terminating) {
       EnsureFocusSlots();
       if (currentDesktop_ < focusSlots_.size() && index < focusSlots_.size()) {
-        focusSlots_[currentDesktop_] = ws_.GetForegroundWindow();
+        // Left while the name of the last switch still shows: the window that switch activated.
+        focusSlots_[currentDesktop_] = ActingWindow(ws_.GetForegroundWindow());
         target = focusSlots_[index];
       }
     }
@@ -600,6 +601,7 @@ void TDesktopEngine::SwitchToDesktop(std::uint16_t index, Hwnd activate) {
   }
 
   if (!terminating) {
+    switchTarget_ = target;
     host_.ShowOverlay(target, "Desktop " + std::to_string(currentDesktop_ + 1));
   }
   host_.RepaintVisualManagerIfShowing();

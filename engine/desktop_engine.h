@@ -158,6 +158,9 @@ class TDesktopEngine {
   void FinishRecordedSwitch(const TRecordedSwitch& record);
   // MoveWindowToDesktop without refreshing anything: the layout and the answers of this pass.
   void PlaceInCell(Hwnd window, int desktop);
+  // The window a command means by `foreground`: while the name overlay shows after a switch it has
+  // the foreground, and the window the switch activated stands for it.
+  Hwnd ActingWindow(Hwnd foreground);
   // A managed window of another program that no sticky rule keeps.
   bool Movable(Hwnd window);
   // After `family` left the desktop on screen: its remembered window when it is still there, else
@@ -208,6 +211,8 @@ class TDesktopEngine {
   // The last move queued for each window whose thread was stuck, until it answers again: its
   // next moves add to that one, and the hiding pass treats it as already there.
   std::unordered_map<Hwnd, Rect> queuedMoves_;
+  // The window the last switch activated, which the name overlay activates again when it hides.
+  Hwnd switchTarget_ = 0;
   int passKeyDepth_ = 0;
   bool switching_ = false;
   ScopedRegKey passKey_;    // open only during a pass

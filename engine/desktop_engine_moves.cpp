@@ -22,12 +22,17 @@ bool TDesktopEngine::Movable(Hwnd window) {
   return !(config_.StickyWindows && config_.StickyWindows->IsSticky(ws_, window));
 }
 
-void TDesktopEngine::MoveFamilyToDesktop(Hwnd window, int desktop, bool follow) {
+Hwnd TDesktopEngine::ActingWindow(Hwnd foreground) {
+  return IsOverlay(foreground) ? switchTarget_ : foreground;
+}
+
+void TDesktopEngine::MoveFamilyToDesktop(Hwnd activeWindow, int desktop, bool follow) {
   // Like a switch, a command that arrives while one runs is refused rather than interleaved.
   if (desktop < 0 || desktop >= kDesktopCount || switching_) return;
   FollowLayout();
   RefreshWindowList();
   threadAnswers_.clear();
+  const Hwnd window = ActingWindow(activeWindow);
   if (!Movable(window) || LandingDesktop(window) == desktop) return;
   std::vector<Hwnd> family = WindowFamily(ws_, window, managedWindows_);
   std::erase_if(family, [this](Hwnd member) { return !Movable(member); });
@@ -54,7 +59,7 @@ void TDesktopEngine::MoveFamilyToDesktop(Hwnd window, int desktop, bool follow) 
 Hwnd TDesktopEngine::ActiveOrTopmost(Hwnd foreground) {
   RefreshWindowList();
   threadAnswers_.clear();
-  if (Movable(foreground)) return foreground;
+  if (Movable(ActingWindow(foreground))) return ActingWindow(foreground);
   for (const Hwnd window : managedWindows_) {
     if (Movable(window) && ws_.IsWindowVisible(window) &&
         LandingDesktop(window) == currentDesktop_) {

@@ -141,6 +141,23 @@ TEST_F(FamilyMoves, NothingHappensForWindowsTheProgramDoesNotManage) {
   EXPECT_EQ(ws.MovesOutsideBatch(), 0);
 }
 
+TEST_F(FamilyMoves, WhileTheDesktopNameShowsTheWindowTheSwitchActivatedIsMoved) {
+  SetUpScene();
+  engine.SwitchToDesktop(1);
+  ws.SetForeground(two);
+  engine.SwitchToDesktop(0);
+  ASSERT_EQ(ws.ForegroundRequests().back(), dialog);
+  engine.MoveFamilyToDesktop(host.overlayWindow, 2, false);  // the name took the foreground
+  EXPECT_EQ(RectOf(dialog).left, 2 * W + 150);
+  EXPECT_EQ(RectOf(main).left, 2 * W + 100);
+
+  // A desktop left while its name shows remembers the window its switch activated.
+  engine.SwitchToDesktop(2);
+  ws.SetForeground(host.overlayWindow);
+  engine.SwitchToDesktop(0);
+  EXPECT_EQ(engine.FocusSlots()[2], dialog);
+}
+
 TEST_F(FamilyMoves, AStuckApplicationIsMovedWithoutWaitingForIt) {
   config.HideApps = true;
   SetUpScene();
