@@ -51,7 +51,7 @@ void TVirtualDeskForm::RunPendingCommands() {
 void TVirtualDeskForm::AddMoveActiveWindowMenu(TMenuItem& items) {
   mMoveActiveWindow_ = &items.Add("Move active window to");
   for (int n = 1; n <= kDesktopCount; ++n) {
-    mMoveActiveWindow_->Add("Desktop " + std::to_string(n)).OnClick =
+    mMoveActiveWindow_->Add("Desktop &" + std::to_string(n)).OnClick =
         [this, n](const TMenuItem&) { MoveActiveWindowClick(n); };
   }
 }
