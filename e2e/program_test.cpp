@@ -342,7 +342,7 @@ TEST_F(MainWindowTest, EachTabShowsItsOwnPage) {
   ASSERT_EQ(SendMessageA(pages, TCM_GETITEMCOUNT, 0, 0), 5);
   const HWND own[] = {FindChild(main, "SysTreeView32"), FindChild(main, "TPaintBox"),
                       FindChild(main, "Button", std::string("Hide other apps from taskbar")),
-                      FindChild(main, "msctls_hotkey32"),
+                      FindChild(main, "Static", std::string("Deskop 1")),
                       FindChild(main, "Static", std::string("Next desktop"))};
   std::vector<Image> pictures;
   for (int page = 0; page < 5; ++page) {
