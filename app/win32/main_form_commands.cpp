@@ -18,10 +18,10 @@ void TVirtualDeskForm::CreateCommandHotKeysPage(HWND page, int top, int width, i
     const int column = slot / kRows;
     const int y = 14 + 32 * (slot % kRows);
     const TCommandHotKey& hotKey = kCommandHotKeySlots[static_cast<std::size_t>(slot)];
-    CreateControl(panel, L"STATIC", hotKey.Label, SS_LEFT, column ? 248 : 8, y + 2, 86, 13, 0,
+    CreateControl(panel, L"STATIC", hotKey.Label, SS_LEFT, column ? 246 : 8, y + 2, 100, 13, 0,
                   Font());
     CommandHotKeys_[static_cast<std::size_t>(slot)] =
-        CreateControl(panel, HOTKEY_CLASSW, "", WS_TABSTOP, column ? 336 : 96, y, 139, 19, 0,
+        CreateControl(panel, HOTKEY_CLASSW, "", WS_TABSTOP, column ? 346 : 108, y, 130, 19, 0,
                       Font(), WS_EX_CLIENTEDGE);
   }
 }

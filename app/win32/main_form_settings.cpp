@@ -18,11 +18,11 @@ void TVirtualDeskForm::LoadSettings() {
   ::SendMessageW(HideAppsCB_, BM_SETCHECK, settings.HideApps ? BST_CHECKED : BST_UNCHECKED, 0);
   for (std::size_t slot = 0; slot < HotkeysDesktop_.size(); ++slot) {
     ::SendMessageW(HotkeysDesktop_[slot], HKM_SETHOTKEY,
-                   HotKeyWordFromShortCut(settings.HotKeys[slot]), 0);
+                   HotKeyWordForControl(settings.HotKeys[slot]), 0);
   }
   for (std::size_t slot = 0; slot < CommandHotKeys_.size(); ++slot) {
     ::SendMessageW(CommandHotKeys_[slot], HKM_SETHOTKEY,
-                   HotKeyWordFromShortCut(settings.CommandHotKeys[slot]), 0);
+                   HotKeyWordForControl(settings.CommandHotKeys[slot]), 0);
   }
   DeskCFG.HideApps = settings.HideApps;
   LoadStickyRules();
