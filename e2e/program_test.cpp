@@ -9,7 +9,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +23,7 @@
 #include "e2e/driver/input.h"
 #include "e2e/driver/process.h"
 #include "e2e/driver/program_fixture.h"
+#include "e2e/driver/retry.h"
 #include "e2e/driver/registry.h"
 #include "e2e/driver/tray.h"
 #include "e2e/driver/wait.h"
@@ -432,16 +437,17 @@ TEST_F(MainWindowTest, EachTabShowsItsOwnPage) {
   const HWND main = program.MainWindow();
   const HWND pages = FindChild(main, "SysTabControl32");
   ASSERT_NE(pages, nullptr) << "no page control in the main window";
-  ASSERT_EQ(SendMessageA(pages, TCM_GETITEMCOUNT, 0, 0), 4);
+  ASSERT_EQ(SendMessageA(pages, TCM_GETITEMCOUNT, 0, 0), 5);
   const HWND own[] = {FindChild(main, "SysTreeView32"), FindChild(main, "TPaintBox"),
                       FindChild(main, "Button", std::string("Hide other apps from taskbar")),
-                      FindChild(main, "msctls_hotkey32")};
+                      FindChild(main, "Static", std::string("Deskop 1")),
+                      FindChild(main, "Static", std::string("Next desktop"))};
   std::vector<Image> pictures;
-  for (int page = 0; page < 4; ++page) {
+  for (int page = 0; page < 5; ++page) {
     ASSERT_NE(own[page], nullptr) << "no control of page " << page;
     Click(Centre(TabRect(pages, page)));
     ASSERT_TRUE(Eventually("page " + std::to_string(page) + " alone shown", [&] {
-      for (int other = 0; other < 4; ++other) {
+      for (int other = 0; other < 5; ++other) {
         if ((IsWindowVisible(own[other]) != FALSE) != (other == page)) return false;
       }
       return SendMessageA(pages, TCM_GETCURSEL, 0, 0) == page;
@@ -569,6 +575,182 @@ TEST_F(TrayTest, TwoQuickClicksEndOnTheSecondDesktop) {
     EXPECT_EQ(sample.Moves(kDelta) - movesBefore, 2) << "round " << round;
     SwitchWithTrayIcon(2);
   }
+}
+
+// --- Moving the active window, stepping through the desktops, commands from other programs --------
+
+// Notepad with its Find dialog in front: a family of two windows of another program.
+class DeskCommandTest : public ProgramFixture {
+ protected:
+  void OpenNotepadWithFind() {
+    notepad_ = Process::Start("C:\\windows\\notepad.exe", "");
+    Await("Notepad in the foreground", [&] {
+      editor = FindWindowOf(notepad_.Id(), "Notepad");
+      return editor != nullptr && GetForegroundWindow() == editor;
+    });
+    PressKeys({VK_CONTROL, 'F'});
+    Await("its Find dialog in the foreground", [&] {
+      find = FindWindowOf(notepad_.Id(), "#32770");
+      return find != nullptr && IsWindowVisible(find) && GetForegroundWindow() == find;
+    });
+    editorAt = WindowRect(editor);
+    findAt = WindowRect(find);
+  }
+
+  // Both windows lie in the cell of desktop `holds` with `onScreen` on the screen, at the places
+  // they had; shown when that is the desktop on screen, else hidden, disabled and recorded.
+  ::testing::AssertionResult FamilyEventuallyOn(int holds, int onScreen) const {
+    const int dx = W * (((holds - 1) & 3) - ((onScreen - 1) & 3));
+    const int dy = H * (((holds - 1) >> 2) - ((onScreen - 1) >> 2));
+    const bool shown = holds == onScreen;
+    return Eventually(
+        "Notepad and Find on desktop " + std::to_string(holds) + " with desktop " +
+            std::to_string(onScreen) + " on screen",
+        [&] {
+          const auto recorded = ReadStrings(kHiddenAppsKey);
+          for (const auto& [window, at] : {std::pair{editor, editorAt}, std::pair{find, findAt}}) {
+            const RECT r = WindowRect(window);
+            if (r.left != at.left + dx || r.top != at.top + dy) return false;
+            if ((IsWindowVisible(window) != FALSE) != shown) return false;
+            if ((IsWindowEnabled(window) != FALSE) != shown) return false;
+            if (recorded.contains(ValueNameOf(window)) == shown) return false;
+          }
+          return true;
+        },
+        SwitchTimeout(), [&] { return Describe(editor) + "\n  " + Describe(find); });
+  }
+
+  void AwaitFindInFront() const {
+    Await("Find in the foreground", [&] { return GetForegroundWindow() == find; });
+  }
+
+  // Presses `keys` until `done` holds: a lost press is pressed again, counted (retry.h).
+  void PressUntil(std::initializer_list<WORD> keys, const std::string& what,
+                  const std::function<bool()>& done) {
+    if (!Retrying(kHotKeyPress, what, [&] {
+          PressHotKey(keys, program.MainWindow());
+          return WaitUntil(done, SwitchTimeout());
+        })) {
+      throw DriverError(what + " had no effect\n  " + Describe(editor) + "\n  " + Describe(find));
+    }
+  }
+
+  HWND editor = nullptr;
+  HWND find = nullptr;
+  RECT editorAt{};
+  RECT findAt{};
+
+ private:
+  Process notepad_;
+};
+
+// Every new default hot key: Shift+Ctrl+Alt+F<n> sends the family on from the desktop on screen,
+// which stays; the family goes hidden and recorded, and comes back together when its desktop
+// does. Then the step keys wrap round both ends, alone and with the family going along.
+TEST_F(DeskCommandTest, HotKeysMoveNotepadWithItsFindDialogAndStepThroughTheDesktops) {
+  OpenNotepadWithFind();
+  int desktop = 1;
+  for (int step = 0; step < 8; ++step) {
+    const int target = desktop % 8 + 1;
+    PressUntil({VK_SHIFT, VK_CONTROL, VK_MENU, FunctionKey(target)},
+               "Shift+Ctrl+Alt+F" + std::to_string(target),
+               [&] { return !IsWindowVisible(editor); });
+    ASSERT_TRUE(FamilyEventuallyOn(target, desktop));
+    SwitchByHotKey(target);
+    ASSERT_TRUE(FamilyEventuallyOn(target, target));
+    AwaitFindInFront();
+    desktop = target;
+  }
+  ASSERT_EQ(desktop, 1);
+
+  PressUntil({VK_CONTROL, VK_MENU, VK_LEFT}, "Ctrl+Alt+Left", [&] { return OverlayCaptionIs(8); });
+  ASSERT_TRUE(FamilyEventuallyOn(1, 8));
+  PressUntil({VK_CONTROL, VK_MENU, VK_RIGHT}, "Ctrl+Alt+Right",
+             [&] { return OverlayCaptionIs(1); });
+  ASSERT_TRUE(FamilyEventuallyOn(1, 1));
+  AwaitFindInFront();
+  PressUntil({VK_SHIFT, VK_CONTROL, VK_MENU, VK_LEFT}, "Shift+Ctrl+Alt+Left",
+             [&] { return OverlayCaptionIs(8); });
+  ASSERT_TRUE(FamilyEventuallyOn(8, 8));
+  ASSERT_TRUE(WindowsEventually({kAlpha, kBeta}, {}));
+  AwaitFindInFront();
+  PressUntil({VK_SHIFT, VK_CONTROL, VK_MENU, VK_RIGHT}, "Shift+Ctrl+Alt+Right",
+             [&] { return OverlayCaptionIs(1); });
+  ASSERT_TRUE(FamilyEventuallyOn(1, 1));
+  ASSERT_TRUE(WindowsEventuallyAt(StandardLefts()));
+}
+
+// The command line from another process, a copy that is not running, and messages that are not
+// well-formed commands.
+TEST_F(DeskCommandTest, CommandLineDrivesTheRunningCopyAndForgedMessagesChangeNothing) {
+  using Run = ProgramUnderTest::CommandRun;
+  auto run = [](const std::string& arguments) { return ProgramUnderTest::RunCommand(arguments); };
+  EXPECT_EQ(run("/desktop 3").exitCode, 0u);
+  ASSERT_TRUE(SwitchCompleted(3));
+  ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(-2 * W)));
+  EXPECT_EQ(run("/current").exitCode, 3u);
+  EXPECT_EQ(run("/desktop 8").exitCode, 0u);
+  ASSERT_TRUE(SwitchCompleted(8));
+  EXPECT_EQ(run("/next").exitCode, 0u);
+  ASSERT_TRUE(SwitchCompleted(1));
+  ASSERT_TRUE(WindowsEventuallyAt(StandardLefts()));
+
+  const HWND alpha = Sample(kAlpha);
+  const RECT alphaAt = WindowRect(alpha);
+  SetForegroundWindow(alpha);
+  ASSERT_TRUE(Eventually("Alpha in front", [&] { return GetForegroundWindow() == alpha; }));
+  EXPECT_EQ(run("/move 5").exitCode, 0u);
+  ASSERT_TRUE(Eventually("Alpha moved to desktop 5, hidden", [&] {
+    const RECT r = WindowRect(alpha);
+    return r.left == alphaAt.left && r.top == alphaAt.top + H && !IsWindowVisible(alpha);
+  }));
+  EXPECT_EQ(run("/current").exitCode, 1u);
+
+  const Run bad = run("/desktop 9");
+  EXPECT_EQ(bad.exitCode, 2u);
+  EXPECT_NE(bad.output.find("'9' is not a desktop number"), std::string::npos) << bad.output;
+  EXPECT_NE(bad.output.find("Usage:"), std::string::npos) << bad.output;
+  EXPECT_EQ(run("/jump 2").exitCode, 2u);
+
+  // Forged messages: wrong identifier, sizes, version, commands and desktop numbers.
+  struct Payload {
+    DWORD size, version, command, desktop, extra;
+  };
+  const std::vector<std::pair<std::string, std::pair<ULONG_PTR, std::pair<DWORD, Payload>>>>
+      forged = {
+          {"identifier", {0x12345678, {16, {16, 1, 1, 3, 0}}}},
+          {"short", {0x4D564443, {12, {16, 1, 1, 3, 0}}}},
+          {"long", {0x4D564443, {20, {16, 1, 1, 3, 0}}}},
+          {"size field", {0x4D564443, {16, {20, 1, 1, 3, 0}}}},
+          {"version", {0x4D564443, {16, {16, 2, 1, 3, 0}}}},
+          {"command", {0x4D564443, {16, {16, 1, 9, 3, 0}}}},
+          {"desktop 0", {0x4D564443, {16, {16, 1, 1, 0, 0}}}},
+          {"desktop 9", {0x4D564443, {16, {16, 1, 4, 9, 0}}}},
+          {"desktop for /next", {0x4D564443, {16, {16, 1, 2, 5, 0}}}},
+      };
+  const HWND main = program.MainWindow();
+  for (const auto& [what, message] : forged) {
+    Payload payload = message.second.second;
+    COPYDATASTRUCT copy{message.first, message.second.first, &payload};
+    DWORD_PTR answer = 99;
+    ASSERT_TRUE(SendMessageTimeoutW(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy),
+                                    SMTO_ABORTIFHUNG, 5000, &answer))
+        << what;
+    EXPECT_EQ(answer, 0u) << what;
+  }
+  PostMessageW(main, WM_APP + 14, 5, 5);  // "commands waiting", with none
+  EXPECT_EQ(run("/current").exitCode, 1u);
+  EXPECT_TRUE(program.Running());
+  std::map<std::string, int> lefts = StandardLefts();
+  lefts.erase(kAlpha);
+  EXPECT_TRUE(WindowsEventuallyAt(lefts));
+  EXPECT_TRUE(WindowsEventually({kAlpha, kGamma, kDelta}, {kBeta}));
+
+  KillProgram();
+  const Run none = run("/next");
+  EXPECT_EQ(none.exitCode, 1u);
+  EXPECT_NE(none.output.find("not running"), std::string::npos) << none.output;
+  EXPECT_EQ(run("/current").exitCode, 0u);
 }
 
 }  // namespace

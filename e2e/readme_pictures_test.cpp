@@ -31,7 +31,8 @@ namespace {
 // The control panel's pages, in the order of their tabs, by the name of their picture.
 const std::vector<std::string> kPages = {"control-panel-windows-tree",
                                          "control-panel-visual-manager", "control-panel-options",
-                                         "control-panel-hot-keys"};
+                                         "control-panel-hot-keys",
+                                         "control-panel-more-hot-keys"};
 
 // `rect` grown by `dx`, `dy` on each side and cut to the screen.
 RECT Around(const RECT& rect, int dx, int dy) {

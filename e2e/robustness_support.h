@@ -26,9 +26,9 @@
 namespace mirel::e2e {
 
 inline constexpr const char* kMessageBoxClass = "#32770";
-// The ids of the program's hot keys.
+// The ids of the program's hot keys: the eight desktops, then the other desktop commands.
 inline constexpr int kFirstHotKeyId = 205;
-inline constexpr int kLastHotKeyId = 212;
+inline constexpr int kLastHotKeyId = 224;
 
 // Whether Shift+Ctrl+F<n> is held by some program: this test cannot take it for itself.
 inline bool CombinationHeld(int n) {

@@ -380,7 +380,10 @@ TEST_F(FirstStartTest, CreatesTheProgramKeyAtStartAndSavesTheDefaultsAsTextAtExi
   ExitProgram();
   EXPECT_EQ(program.ExitCode(), 0u);
   EXPECT_TRUE(DefaultsStored());
-  EXPECT_EQ(ReadStrings(kOptionsKey).size(), 1u + kHotKeyCount + 1u + 1u + 8u);
+  // The command hot keys are stored beside them: Ctrl+Alt+Right, Shift+Ctrl+Alt+F1...
+  EXPECT_EQ(ReadString(kOptionsKey, "HotKeyNext"), std::to_string(0xC027));
+  EXPECT_EQ(ReadString(kOptionsKey, "HotKeyMove8"), std::to_string(0xE077));
+  EXPECT_EQ(ReadStrings(kOptionsKey).size(), 1u + kHotKeyCount + 12u + 1u + 1u + 8u);
   EXPECT_FALSE(FileExists(StartupLinkPath())) << "autostart is off unless asked for";
   EXPECT_TRUE(AllCombinationsFree());
 }

@@ -36,6 +36,7 @@ namespace {
 
 constexpr int kDownsToSwitchTo = 4;
 constexpr int kDownsToMoveHere = 5;
+constexpr int kDownsToMoveActiveWindow = 6;
 
 // A tray menu, posted for as the shell posts it right after a switch, that opens only once the
 // desktop's name (up for 0.7 s) has gone: none in 16 (64-bit), taken as 1 in 5 (the 95 % bound
@@ -426,6 +427,33 @@ TEST_F(ThisAppTest, ThisAppInMoveHereMovesNothing) {
   }
   // The hiding pass that ends the command still ran.
   EXPECT_TRUE(WindowsEventually({"Omega", "Ruby", "Sapphire"}, {"Alpha"}));
+}
+
+// "Move active window to": the window in front before the menu opened goes with its family; the
+// desktop on screen stays.
+class MoveActiveWindowTest : public ThisAppTest {
+ protected:
+  // Omega with its owned windows Ruby and Sapphire, and Alpha, all on desktop 1.
+  std::vector<std::string> SampleWindows() const override {
+    return {WindowText("Omega", 100, 100), WindowText("Ruby", 150, 150, ";owner=Omega"),
+            WindowText("Sapphire", 200, 200, ";owner=Omega"), WindowText("Alpha", 10, 10)};
+  }
+};
+
+TEST_F(MoveActiveWindowTest, TheActiveWindowAndItsFamilyGoToDesktop4) {
+  const HWND ruby = Sample("Ruby");
+  SetForegroundWindow(ruby);
+  ASSERT_TRUE(Eventually("'Ruby' in the foreground", [&] { return GetForegroundWindow() == ruby; }));
+  OpenMenuFromIcon(2);
+  std::vector<WORD> keys = KeysToOpenList(kDownsToMoveActiveWindow);
+  keys.push_back('4');
+  PressInMenuUntilClosed(keys);
+  EXPECT_TRUE(WindowsEventuallyAt(
+      {{"Omega", 3 * W + 100}, {"Ruby", 3 * W + 150}, {"Sapphire", 3 * W + 200}, {"Alpha", 10}}));
+  EXPECT_TRUE(WindowsEventually({"Omega", "Ruby", "Sapphire"}, {"Alpha"}));
+  EXPECT_TRUE(Eventually("'Alpha' in the foreground",
+                         [&] { return GetForegroundWindow() == Sample("Alpha"); },
+                         kDefaultTimeout, ForegroundState));
 }
 
 // --- "Control panel" and "Exit" -------------------------------------------------------------------

@@ -804,7 +804,8 @@ void TDesktopEngine::SwitchToDesktop(std::uint16_t index, Hwnd activate) {
     if (!terminating) {
       EnsureFocusSlots();
       if (currentDesktop_ < focusSlots_.size() && index < focusSlots_.size()) {
-        focusSlots_[currentDesktop_] = ws_.GetForegroundWindow();
+        // Left while the name of the last switch still shows: the window that switch activated.
+        focusSlots_[currentDesktop_] = ActingWindow(ws_.GetForegroundWindow());
         target = focusSlots_[index];
       }
     }
@@ -835,6 +836,7 @@ void TDesktopEngine::SwitchToDesktop(std::uint16_t index, Hwnd activate) {
   }
 
   if (!terminating) {
+    switchTarget_ = target;
     host_.ShowOverlay(target, DesktopName(config_.DesktopNames, currentDesktop_));
   }
   host_.RepaintVisualManagerIfShowing();
@@ -858,9 +860,13 @@ Point TDesktopEngine::CellPosition(const Rect& r, int desktop) {
 
 void TDesktopEngine::MoveWindowToDesktop(Hwnd window, int desktop) {
   FollowLayout();
+  threadAnswers_.clear();
+  PlaceInCell(window, desktop);
+}
+
+void TDesktopEngine::PlaceInCell(Hwnd window, int desktop) {
   if (!layout_.Valid()) return;
   if (MoveMinimizedToDesktop(window, desktop)) return;
-  threadAnswers_.clear();
   const bool answers = Answers(window);
   Rect r = LandingRect(window, answers);
   const Point target = CellPosition(r, desktop);

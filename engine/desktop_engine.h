@@ -86,6 +86,17 @@ class TDesktopEngine {
   void MoveHereClick(std::intptr_t tag);
   void SwitchToClick(std::intptr_t tag);
 
+  // --- Moving the active window (desktop_engine_moves.cpp) --------------------------------------
+  // `window`'s family (window_family.h) goes to `desktop`, each window at its place within the
+  // cell, hidden there as a switch would hide it. Without `follow` the desktop on screen stays and
+  // its next window gets the foreground; with it, that desktop comes on screen with the family.
+  // Nothing happens for a window the program does not manage (its own, sticky, unlisted) or one
+  // already on `desktop`.
+  void MoveFamilyToDesktop(Hwnd window, int desktop, bool follow);
+  // `foreground` when the program may move it; else the topmost such window of the desktop on
+  // screen (the notification area took the foreground when its menu was opened); 0 for none.
+  Hwnd ActiveOrTopmost(Hwnd foreground);
+
   // --- Monitors ---------------------------------------------------------------------------------
   // The monitors changed (WM_DISPLAYCHANGE, a work-area change): every window goes back to the
   // desktop it had at the last pass, at its place within the new cell and on a monitor there.
@@ -156,7 +167,7 @@ class TDesktopEngine {
   // program was not told of), the windows follow first.
   void FollowLayout();
   void FinishRecordedSwitch(const TRecordedSwitch& record);
-  // --- Minimized and maximized windows while switches keep window states --------------------------------------
+  // --- Minimized and maximized windows while switches keep window states ------------------
   bool KeepsMinimized(const Placement& placement) const;
   // Gives a minimized or maximized window the home of its restore rectangle (a minimized one keeps
   // the home it has for the same rectangle); true when the homes changed.
@@ -175,6 +186,16 @@ class TDesktopEngine {
   void SaveHomes();
   // Where MoveWindowToDesktop puts a window of rectangle `r` in `desktop`'s cell.
   Point CellPosition(const Rect& r, int desktop);
+  // MoveWindowToDesktop without refreshing anything: the layout and the answers of this pass.
+  void PlaceInCell(Hwnd window, int desktop);
+  // The window a command means by `foreground`: while the name overlay shows after a switch it has
+  // the foreground, and the window the switch activated stands for it.
+  Hwnd ActingWindow(Hwnd foreground);
+  // A managed window of another program that no sticky rule keeps.
+  bool Movable(Hwnd window);
+  // After `family` left the desktop on screen: its remembered window when it is still there, else
+  // its topmost one, gets the foreground.
+  void ActivateNextWindow(const std::vector<Hwnd>& family);
   void HideWindow(Hwnd window);
   void ForgetClosedHiddenWindows(const std::vector<bool>& met);
   void KeepWindow(Hwnd window, int hiddenIndex, const Placement& placement);
@@ -227,6 +248,8 @@ class TDesktopEngine {
   // The last move queued for each window whose thread was stuck, until it answers again: its
   // next moves add to that one, and the hiding pass treats it as already there.
   std::unordered_map<Hwnd, Rect> queuedMoves_;
+  // The window the last switch activated, which the name overlay activates again when it hides.
+  Hwnd switchTarget_ = 0;
   int passKeyDepth_ = 0;
   bool switching_ = false;
   ScopedRegKey passKey_;    // open only during a pass

@@ -22,6 +22,11 @@ inline constexpr int kDesktopCount = 8;
 inline constexpr int kGridColumns = 4;
 inline constexpr int kGridRows = 2;
 
+// The desktop `step` places after `desktop` in the order 1 to 8, wrapping round at either end.
+constexpr int StepDesktop(int desktop, int step) {
+  return ((desktop + step) % kDesktopCount + kDesktopCount) % kDesktopCount;
+}
+
 struct TDesktopLayout {
   Rect Screen;      // the virtual screen: the cell of the desktop on screen
   int Columns = 4;  // how the eight cells lie in coordinates

@@ -32,4 +32,23 @@ std::optional<std::uint16_t> HotKeyDesktop(std::uintptr_t id) {
   return static_cast<std::uint16_t>(id - kHotKeyIdDesktop1);
 }
 
+void RegisterCommandHotKeys(IWindowSystem& ws, Hwnd window, const TCommandHotKeys& hotKeys) {
+  for (std::size_t slot = 0; slot < kCommandHotKeySlots.size(); ++slot) {
+    RegisterShortCutHotKey(ws, window, hotKeys[slot], kCommandHotKeySlots[slot].Id);
+  }
+}
+
+void UnregisterCommandHotKeys(IWindowSystem& ws, Hwnd window) {
+  for (const TCommandHotKey& slot : kCommandHotKeySlots) {
+    static_cast<void>(ws.UnregisterHotKey(window, slot.Id));
+  }
+}
+
+std::optional<TDeskCommand> HotKeyCommand(std::uintptr_t id) {
+  for (const TCommandHotKey& slot : kCommandHotKeySlots) {
+    if (id == static_cast<std::uintptr_t>(slot.Id)) return slot.Command;
+  }
+  return std::nullopt;
+}
+
 }  // namespace mirel

@@ -134,6 +134,14 @@ std::vector<std::string> LoadSettings(IRegistry& registry, IShellIntegration& sh
     hotKey = ShortCutFromStored(number.value);
     note(std::move(number.error));
   }
+  for (std::size_t slot = 0; slot < kCommandHotKeySlots.size(); ++slot) {
+    const char* name = kCommandHotKeySlots[slot].ValueName;
+    std::uint16_t& hotKey = settings.CommandHotKeys[slot];
+    stored = ReadOption(registry, programKey, name);
+    SettingRead<std::int32_t> number = ReadInteger(stored.status, stored.value, name, hotKey);
+    hotKey = ShortCutFromStored(number.value);
+    note(std::move(number.error));
+  }
 
   stored = ReadOption(registry, programKey, kKeepWindowStateValue);
   SettingRead<bool> keepState =
@@ -173,6 +181,12 @@ std::optional<std::string> SaveSettings(IRegistry& registry, IShellIntegration& 
   for (int slot = 1; slot <= kHotKeySlotCount; ++slot) {
     const std::string text = EncodeInteger(settings.HotKeys[slot - 1]);
     if (auto error = WriteOption(registry, programKey, HotKeyValueName(slot), text)) return error;
+  }
+  for (std::size_t slot = 0; slot < kCommandHotKeySlots.size(); ++slot) {
+    const std::string text = EncodeInteger(settings.CommandHotKeys[slot]);
+    if (auto error = WriteOption(registry, programKey, kCommandHotKeySlots[slot].ValueName, text)) {
+      return error;
+    }
   }
   if (auto error = WriteOption(registry, programKey, kKeepWindowStateValue,
                                EncodeBool(settings.KeepWindowState))) {

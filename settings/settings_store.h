@@ -4,7 +4,8 @@
 //
 // Registry layout below HKEY_CURRENT_USER (keys opened one name at a time):
 //   Software\Mirel\Virtual Desktop\Options   "HideApps", "HotKey1".."HotKey8" as REG_SZ text,
-//                                              "KeepWindowState", "TrayFollows", "Name1".."Name8" too
+//                                              "KeepWindowState", "TrayFollows", "Name1".."Name8" too,
+//     and the command hot keys ("HotKeyNext"... kCommandHotKeySlots)
 //   Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders   "Startup" (read only)
 // Autostart is not in the registry: it is the presence of the shortcut in the Startup folder.
 #pragma once
@@ -30,6 +31,7 @@ struct TSettings {
   bool AutoStart = false;
   bool HideApps = true;
   THotKeys HotKeys = kDefaultHotKeys;
+  TCommandHotKeys CommandHotKeys = kDefaultCommandHotKeys;
   bool KeepWindowState = false;
   // The tray pictures and the checked toolbar button follow every switch, not only their clicks.
   bool TrayFollows = false;

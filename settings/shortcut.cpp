@@ -20,4 +20,11 @@ std::uint16_t HotKeyWordFromShortCut(std::uint16_t value) {
   return static_cast<std::uint16_t>((flags << 8) | (value & 0xFF));
 }
 
+std::uint16_t HotKeyWordForControl(std::uint16_t value) {
+  const std::uint8_t key = value & 0xFF;
+  const bool navigation = (key >= 0x21 && key <= 0x28) || key == 0x2D || key == 0x2E;
+  const std::uint16_t word = HotKeyWordFromShortCut(value);
+  return navigation ? static_cast<std::uint16_t>(word | kHotKeyFExt << 8) : word;
+}
+
 }  // namespace mirel

@@ -28,6 +28,11 @@ std::uint16_t ShortCutFromHotKeyWord(std::uint16_t controlWord);
 // Bits 8..12 of the value are not carried.
 std::uint16_t HotKeyWordFromShortCut(std::uint16_t value);
 
+// The word to give the control: as above, with the extended-key flag for the navigation keys
+// (arrows, Page Up/Down, Home, End, Insert, Delete), which the control otherwise names after the
+// numeric keypad's keys.
+std::uint16_t HotKeyWordForControl(std::uint16_t value);
+
 // A number read from the registry becomes a shortcut value by keeping its low 16 bits.
 constexpr std::uint16_t ShortCutFromStored(std::int32_t stored) {
   return static_cast<std::uint16_t>(static_cast<std::uint32_t>(stored) & 0xFFFFu);

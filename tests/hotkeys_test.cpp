@@ -62,6 +62,13 @@ TEST(ShortCut, ShortCutValueToControlWord) {
   EXPECT_EQ(ShortCutFromStored(-1), 0xFFFF);
 }
 
+TEST(ShortCut, NavigationKeysReachTheControlAsExtendedKeys) {
+  EXPECT_EQ(HotKeyWordForControl(0xC027), 0x0E27);  // Ctrl+Alt+Right
+  EXPECT_EQ(HotKeyWordForControl(0x202E), 0x092E);  // Shift+Delete
+  EXPECT_EQ(HotKeyWordForControl(0x6070), 0x0370);  // F1 is no extended key
+  EXPECT_EQ(ShortCutFromHotKeyWord(HotKeyWordForControl(0xE025)), 0xE025);
+}
+
 TEST(ShortCut, EveryControlWordWithoutExtendedFlagSurvivesTheRoundTrip) {
   for (unsigned flags = 0; flags < 8; ++flags) {
     for (unsigned key = 0; key < 256; ++key) {

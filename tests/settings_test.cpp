@@ -331,9 +331,14 @@ TEST(SaveSettings, UnchangedSettingsAreWrittenAsTerminatedText) {
     EXPECT_EQ(hotKey->data, Sz(std::to_string(24687 + slot)).data);
   }
   EXPECT_EQ(StoredText(reg, "KeepWindowState"), "0");
-  EXPECT_EQ(reg.FindKey(kOptionsPath)->values.size(), 19u);
   EXPECT_EQ(StoredText(reg, "TrayFollows"), "0");
   EXPECT_EQ(StoredText(reg, "Name8"), "Desktop 8");
+  // The command hot keys follow, with their defaults: Ctrl+Alt+Right, Shift+Ctrl+Alt+F1...
+  EXPECT_EQ(StoredText(reg, "HotKeyNext"), std::to_string(0xC027));
+  EXPECT_EQ(StoredText(reg, "HotKeyMove1"), std::to_string(0xE070));
+  EXPECT_EQ(StoredText(reg, "HotKeyMove8"), std::to_string(0xE077));
+  EXPECT_EQ(StoredText(reg, "HotKeyMovePrevious"), std::to_string(0xE025));
+  EXPECT_EQ(reg.FindKey(kOptionsPath)->values.size(), 19u + kCommandHotKeyCount);
   EXPECT_TRUE(shell.created.empty());
   EXPECT_TRUE(shell.removed.empty());
   EXPECT_EQ(reg.OpenKeyCount(), 0);
@@ -350,6 +355,8 @@ TEST(SaveSettings, WhatIsSavedLoadsBack) {
   saved.Names[1] = "Mail";
   // Cyrillic, then U+1F680.
   saved.Names[7] = "\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82 \xF0\x9F\x9A\x80";
+  saved.CommandHotKeys[0] = 0;  // cleared
+  saved.CommandHotKeys[11] = 0x8041;
   ASSERT_EQ(SaveSettings(reg, shell, saved), std::nullopt);
   EXPECT_EQ(StoredText(reg, "TrayFollows"), "1");
   EXPECT_EQ(StoredText(reg, "Name2"), "Mail");

@@ -10,6 +10,7 @@
 #include "app/win32/application.h"
 #include "app/win32/desktop_name_form.h"
 #include "app/win32/about_form.h"
+#include "app/win32/command_line_client.h"
 #include "app/win32/main_form.h"
 #include "app/win32/sleep_timer_form.h"
 #include "app/win32/transparency_form.h"
@@ -55,6 +56,10 @@ int RunProgram(HINSTANCE instance) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   RestrictDllSearch();
+  // With arguments the program only hands a command to the copy that runs.
+  if (const auto args = mirel::win32::CommandLineArguments(); !args.empty()) {
+    return mirel::win32::RunCommandLine(args);
+  }
   const HRESULT com = ::CoInitialize(nullptr);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES |
                                                      ICC_TAB_CLASSES | ICC_HOTKEY_CLASS |

@@ -260,6 +260,16 @@ LRESULT TVirtualDeskForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
       }
       WMHotKey(wParam);
       return 0;
+    case WM_COPYDATA:
+      return WMCopyData(lParam);
+    case kRunCommandsMessage:
+      // Like a hot key: a command that arrives inside a switch waits for its end.
+      if (::InSendMessage()) {
+        ::PostMessageW(Handle(), message, wParam, lParam);
+        return 0;
+      }
+      RunPendingCommands();
+      return 0;
     case WM_TIMER:
       if (wParam != kSleepTimerId) break;
       TimerTimer();
@@ -374,6 +384,9 @@ void TVirtualDeskForm::KeepWindowStateCBClick() {
 
 void TVirtualDeskForm::WMHotKey(WPARAM id) {
   if (const auto desktop = HotKeyDesktop(id)) engine_.SwitchToDesktop(*desktop);
+  if (const auto command = HotKeyCommand(id)) {
+    RunDeskCommand(engine_, *command, ws_.GetForegroundWindow());
+  }
 }
 
 // ------------------------------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -32,6 +33,8 @@ class TSleepTimerForm;
 
 // Command ids of the toolbar buttons and menu items bound to actions: kActionCommandBase + index.
 inline constexpr int kActionCommandBase = 1000;
+// Posted to the main form's window when commands from other programs wait (main_form_commands.cpp).
+inline constexpr UINT kRunCommandsMessage = WM_APP + 14;
 
 class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManagerHost {
  public:
@@ -130,7 +133,8 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
 
   HWND ActionToolBar1_ = nullptr;
   HWND PageControl_ = nullptr;
-  std::array<HWND, 4> pages_{};
+  static constexpr int kPageCount = 5;
+  std::array<HWND, kPageCount> pages_{};
   HWND ProgramsTreeView_ = nullptr;
   HWND AutoStartBox_ = nullptr;
   HWND HideAppsCB_ = nullptr;
@@ -141,6 +145,7 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   // Tray icons 1..4 while the desktop below is on screen.
   TImageList TrayBelowImages_{16, 16};
   int trayMarked_ = -1;  // the desktop the tray icons last marked
+  std::array<HWND, kCommandHotKeyCount> CommandHotKeys_{};  // on the "More hot keys" page
 
   std::unique_ptr<ITrayPlatform> trayPlatform_;
   std::unique_ptr<TMenuPopup> TrayPopup_;
@@ -206,6 +211,24 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   void SaveStickyRules();
   // Made at its first use; owned by this form, whose window owns the dialog's.
   std::unique_ptr<TfStickyProp> StickyPropForm_;
+
+  // --- Desktop commands from hot keys, the tray menu and other programs (main_form_commands.cpp)
+ public:
+  // WM_COPYDATA from another program (app/command_message.h): the answer SendMessage returns.
+  LRESULT WMCopyData(LPARAM data);
+  // "Move active window to", desktop item `n` (1..8).
+  void MoveActiveWindowClick(int n);
+
+ private:
+  void CreateCommandHotKeysPage(HWND page, int top, int width, int height);
+  // The commands other programs sent run from the message queue, after their message was
+  // answered and never inside a switch that waits on another application.
+  void RunPendingCommands();
+  void AddMoveActiveWindowMenu(TMenuItem& items);
+  std::deque<TDeskCommand> pendingCommands_;
+  TMenuItem* mMoveActiveWindow_ = nullptr;
+  // The foreground window when the right button went down on a tray icon, before the menu took it.
+  Hwnd activeBeforeMenu_ = 0;
 };
 
 }  // namespace mirel::win32

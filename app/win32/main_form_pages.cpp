@@ -20,11 +20,12 @@ struct TPageInfo {
   int picture;  // icon resource of the header's picture
 };
 
-constexpr TPageInfo kPages[4] = {
+constexpr TPageInfo kPages[] = {
     {"Windows Tree", "Desktop manager", IDI_HEADER_WINDOWS_TREE},
     {"Visual Manager", "Desktop window manager", IDI_HEADER_VISUAL_MANAGER},
     {"Options", "Mirel Virtual Desktop Options", IDI_HEADER_OPTIONS},
     {"Hot keys", "Hot keys", IDI_HEADER_HOTKEYS},
+    {"More hot keys", "More hot keys", IDI_HEADER_HOTKEYS},
 };
 
 }  // namespace
@@ -64,7 +65,7 @@ void TVirtualDeskForm::CreatePages() {
                                TPixelBounds{0, toolBarHeight, client.right,
                                             client.bottom - toolBarHeight},
                                0, Font());
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < kPageCount; ++i) {
     std::wstring caption = Wide(kPages[i].caption);
     TCITEMW item{};
     item.mask = TCIF_TEXT;
@@ -76,7 +77,7 @@ void TVirtualDeskForm::CreatePages() {
   ::SendMessageW(PageControl_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
   const int width = display.right - display.left;
   const int height = display.bottom - display.top;
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < kPageCount; ++i) {
     pages_[static_cast<std::size_t>(i)] =
         CreatePanel(Handle(),
                     TPixelBounds{display.left, toolBarHeight + display.top, width, height});
@@ -128,6 +129,7 @@ void TVirtualDeskForm::CreatePages() {
         CreateControl(hotKeysPanel, HOTKEY_CLASSW, "", WS_TABSTOP, column ? 302 : 70, y, 139, 19,
                       0, Font(), WS_EX_CLIENTEDGE);
   }
+  CreateCommandHotKeysPage(pages_[4], headerHeight, width, bodyHeight);
 }
 
 int TVirtualDeskForm::ActivePage() const {
@@ -136,7 +138,7 @@ int TVirtualDeskForm::ActivePage() const {
 
 void TVirtualDeskForm::SelectPage(int page) {
   ::SendMessageW(PageControl_, TCM_SETCURSEL, page, 0);
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < kPageCount; ++i) {
     ::ShowWindow(pages_[static_cast<std::size_t>(i)], i == page ? SW_SHOW : SW_HIDE);
   }
 }

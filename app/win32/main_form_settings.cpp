@@ -19,7 +19,11 @@ void TVirtualDeskForm::LoadSettings() {
   ::SendMessageW(HideAppsCB_, BM_SETCHECK, settings.HideApps ? BST_CHECKED : BST_UNCHECKED, 0);
   for (std::size_t slot = 0; slot < HotkeysDesktop_.size(); ++slot) {
     ::SendMessageW(HotkeysDesktop_[slot], HKM_SETHOTKEY,
-                   HotKeyWordFromShortCut(settings.HotKeys[slot]), 0);
+                   HotKeyWordForControl(settings.HotKeys[slot]), 0);
+  }
+  for (std::size_t slot = 0; slot < CommandHotKeys_.size(); ++slot) {
+    ::SendMessageW(CommandHotKeys_[slot], HKM_SETHOTKEY,
+                   HotKeyWordForControl(settings.CommandHotKeys[slot]), 0);
   }
   DeskCFG.HideApps = settings.HideApps;
   ::SendMessageW(KeepWindowStateCB_, BM_SETCHECK,
@@ -47,6 +51,10 @@ void TVirtualDeskForm::SaveSettings() {
         static_cast<std::uint16_t>(::SendMessageW(HotkeysDesktop_[slot], HKM_GETHOTKEY, 0, 0)));
   }
   settings.KeepWindowState = ::SendMessageW(KeepWindowStateCB_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  for (std::size_t slot = 0; slot < CommandHotKeys_.size(); ++slot) {
+    settings.CommandHotKeys[slot] = ShortCutFromHotKeyWord(
+        static_cast<std::uint16_t>(::SendMessageW(CommandHotKeys_[slot], HKM_GETHOTKEY, 0, 0)));
+  }
   if (const auto error = mirel::SaveSettings(registry_, shell_, settings)) {
     app_.ShowException(*error);
   }
@@ -60,8 +68,17 @@ void TVirtualDeskForm::RegisterHotKeys() {
         static_cast<std::uint16_t>(::SendMessageW(HotkeysDesktop_[slot], HKM_GETHOTKEY, 0, 0)));
   }
   mirel::RegisterHotKeys(ws_, MainWindow(), hotKeys);
+  TCommandHotKeys commandHotKeys{};
+  for (std::size_t slot = 0; slot < CommandHotKeys_.size(); ++slot) {
+    commandHotKeys[slot] = ShortCutFromHotKeyWord(
+        static_cast<std::uint16_t>(::SendMessageW(CommandHotKeys_[slot], HKM_GETHOTKEY, 0, 0)));
+  }
+  RegisterCommandHotKeys(ws_, MainWindow(), commandHotKeys);
 }
 
-void TVirtualDeskForm::UnregisterHotKeys() { mirel::UnregisterHotKeys(ws_, MainWindow()); }
+void TVirtualDeskForm::UnregisterHotKeys() {
+  mirel::UnregisterHotKeys(ws_, MainWindow());
+  UnregisterCommandHotKeys(ws_, MainWindow());
+}
 
 }  // namespace mirel::win32

@@ -23,6 +23,7 @@ void TVirtualDeskForm::BuildTrayPopup() {
   items.AddSeparator();
   mSwitchTo_ = &items.Add("Switch To");
   mMoveHere_ = &items.Add("Move here");
+  AddMoveActiveWindowMenu(items);
   items.AddSeparator();
   TMenuItem& help = items.Add("Help");
   help.ImageIndex = 10;
@@ -44,6 +45,9 @@ void TVirtualDeskForm::PopupMenu1Popup() {
   FillMenuFromTree(ws_, *tree, *mSwitchTo_, true, nullptr,
                    [this](const TMenuItem& item) { SwitchToClick(item); });
   FreeWindowTree(tree);
+  for (std::size_t d = 0; d < mMoveActiveWindow_->Count(); ++d) {
+    (*mMoveActiveWindow_)[d].Enabled = d != engine_.CurrentDesktop();
+  }
 }
 
 void TVirtualDeskForm::MoveHereClick(const TMenuItem& item) { engine_.MoveHereClick(item.Tag); }
@@ -72,6 +76,10 @@ void TVirtualDeskForm::CreateTrayIcons() {
     icon->PopupMenu = TrayPopup_.get();
     icon->MinimizeToTray = true;
     icon->OnClick = [this, n](TTrayIcon&) { TrayIconClick(n); };
+    // Before the menu opens and takes the foreground: the window "Move active window to" moves.
+    icon->OnMouseDown = [this](TTrayIcon&, TMouseButton button, TShiftState, int, int) {
+      if (button == TMouseButton::mbRight) activeBeforeMenu_ = ws_.GetForegroundWindow();
+    };
     icon->Loaded();
     trayIcons_[static_cast<std::size_t>(n - 1)] = std::move(icon);
   }

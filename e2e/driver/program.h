@@ -38,6 +38,16 @@ class ProgramUnderTest {
   // TerminateProcess, the way a crash ends it: nothing of its shut-down runs.
   void Kill() { process_.Terminate(); }
 
+  // What a run of the program with `arguments` (a command for the running copy) gave: its exit
+  // code and what it wrote to its output and error handles. Throws DriverError when it has not
+  // ended within `timeout`.
+  struct CommandRun {
+    DWORD exitCode = 0;
+    std::string output;
+  };
+  static CommandRun RunCommand(const std::string& arguments,
+                               std::chrono::milliseconds timeout = std::chrono::seconds(15));
+
  private:
   Process process_;
 };
