@@ -100,6 +100,7 @@ void TDesktopEngine::EnableWithoutWaiting(Hwnd window, bool enable) {
 void TDesktopEngine::RefreshWindowList() {
   managedWindows_.clear();
   managedVisible_.clear();
+  plan_.clear();
   lastForeground_ = ws_.GetForegroundWindow();
   const Hwnd mainWindow = host_.MainWindow();
   const Hwnd appWindow = host_.ApplicationWindow();
@@ -193,7 +194,6 @@ void TDesktopEngine::ShiftWindows(std::int32_t dx, std::int32_t dy) {
 }
 
 void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
-  planned_.clear();
   RefreshWindowList();
   if (managedWindows_.empty()) return;
 
@@ -203,7 +203,8 @@ void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
   std::vector<TMove> stuckMoves;
   moves.reserve(managedWindows_.size());
   bool homesChanged = false;
-  for (Hwnd window : managedWindows_) {
+  for (std::size_t slot = 0; slot < managedWindows_.size(); ++slot) {
+    const Hwnd window = managedWindows_[slot];
     const bool answers = Answers(window);
     // Every window is to be in the normal state before it is measured, unless switches keep
     // window states. Showing one that already is changes nothing but costs a round trip to its
@@ -245,7 +246,7 @@ void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
     if (std::abs(std::int64_t{r.left}) < std::abs(std::int64_t{limitX}) &&
         std::abs(std::int64_t{r.top}) < std::abs(std::int64_t{limitY})) {
       (answers ? moves : stuckMoves)
-          .push_back({window, r, OffsetRect(at, {dx, dy}), placement.showCmd, 0});
+          .push_back({window, r, OffsetRect(at, {dx, dy}), placement.showCmd, 0, slot});
     }
   }
   if (from != to && config_.HideApps) PlanHiding(moves, to);
@@ -389,17 +390,13 @@ void TDesktopEngine::SaveHomes() {
 
 void TDesktopEngine::PlanHiding(std::vector<TMove>& moves, int to) {
   const TPassKey passKey(*this);
-  std::unordered_map<Hwnd, bool> visible;
-  visible.reserve(managedWindows_.size());
-  for (std::size_t i = 0; i < managedWindows_.size(); ++i) {
-    visible.emplace(managedWindows_[i], managedVisible_[i]);
-  }
+  plan_.assign(managedWindows_.size(), kUnplanned);
   std::vector<std::pair<Hwnd, bool>> enable;
   // Bottom first, as the hiding pass walks: when the record cannot be written, the windows from
   // there up are left to the pass, which reports the failure at the same window.
   for (auto it = moves.rbegin(); it != moves.rend(); ++it) {
     TMove& m = *it;
-    const bool shown = visible[m.window];
+    const bool shown = managedVisible_[m.slot];
     const bool stays =
         StaysShown(m.window, m.showCmd, mirel::DesktopOfRect(layout_, to, m.to) == to);
     const int hiddenIndex = IndexOfHidden(m.window);
@@ -421,7 +418,7 @@ void TDesktopEngine::PlanHiding(std::vector<TMove>& moves, int to) {
     } else if (stays != shown) {
       continue;  // not the program's to show: the hiding pass decides
     }
-    planned_[m.window] = stays;
+    plan_[m.slot] = stays ? kPlannedShown : kPlannedHidden;
   }
   ws_.EnableWindows(enable, kEnableTimeoutMs);
 }
@@ -483,13 +480,13 @@ void TDesktopEngine::ApplyHiding(int desktop) {
   const TPassKey passKey(*this);
   // The entries held before this pass that it meets among the managed windows.
   std::vector<bool> met(hiddenWindows_.size(), false);
-  for (auto it = managedWindows_.rbegin(); it != managedWindows_.rend(); ++it) {
-    const Hwnd window = *it;
+  for (std::size_t slot = managedWindows_.size(); slot-- > 0;) {
+    const Hwnd window = managedWindows_[slot];
     // The switch's batch has shown or hidden it already, and enabled or disabled it.
-    const auto plan = planned_.find(window);
-    const bool planned = plan != planned_.end();
+    const TPlan plan = slot < plan_.size() ? plan_[slot] : kUnplanned;
+    const bool planned = plan != kUnplanned;
     Placement placement;
-    bool keep = planned && plan->second;
+    bool keep = plan == kPlannedShown;
     if (!planned) {
       ws_.GetWindowPlacement(window, placement);
       keep = StaysShown(window, placement.showCmd, LandingDesktop(window) == desktop);
@@ -515,7 +512,7 @@ void TDesktopEngine::ApplyHiding(int desktop) {
       if (!planned) HideWindow(window);
     }
   }
-  planned_.clear();
+  plan_.clear();
   ForgetClosedHiddenWindows(met);
   RemoveEmptyHiddenEntries();
 }
@@ -676,7 +673,8 @@ void TDesktopEngine::Relayout(const TDesktopLayout& from, const TDesktopLayout& 
     const Point offset = from.Offset(current, desktop);
     const Rect local = KeepOnMonitors(OffsetRect(before, {-offset.x, -offset.y}), monitors);
     const Rect target = OffsetRect(local, to.Offset(current, desktop));
-    (target == r ? staying : answers ? moves : stuck).push_back({window, r, target, sw::kShowNormal, 0});
+    (target == r ? staying : answers ? moves : stuck)
+        .push_back({window, r, target, sw::kShowNormal, 0, kNoSlot});
   }
   if (!moves.empty() || !stuck.empty()) PlaceWindows(moves, stuck);
   places_.clear();
@@ -745,7 +743,8 @@ void TDesktopEngine::FinishRecordedSwitch(const TRecordedSwitch& record) {
     Rect r;
     if (!ws_.IsWindow(w.Handle) || !ws_.GetWindowRect(w.Handle, r)) continue;
     if (r.left != w.TopLeft.x || r.top != w.TopLeft.y) continue;
-    (Answers(w.Handle) ? moves : stuck).push_back({w.Handle, r, OffsetRect(r, record.Delta), sw::kShowNormal, 0});
+    (Answers(w.Handle) ? moves : stuck)
+        .push_back({w.Handle, r, OffsetRect(r, record.Delta), sw::kShowNormal, 0, kNoSlot});
   }
   if (!moves.empty() || !stuck.empty()) PlaceWindows(moves, stuck);
   currentDesktop_ = static_cast<std::uint16_t>(record.To);

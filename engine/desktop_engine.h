@@ -148,7 +148,9 @@ class TDesktopEngine {
     Rect to;
     std::uint32_t showCmd;  // the window's show state as it is moved
     std::uint32_t flags;    // added to the batch's flags: SWP_HIDEWINDOW or SWP_SHOWWINDOW
+    std::size_t slot;       // its index in managedWindows_; kNoSlot outside a switch
   };
+  static constexpr std::size_t kNoSlot = static_cast<std::size_t>(-1);
   // Moves by (dx, dy) from desktop `from` to desktop `to` (the same for a bare shift).
   void Shift(std::int32_t dx, std::int32_t dy, int from, int to);
   // With the hiding option, a switch hides and shows the windows that answer in its batch: the
@@ -234,9 +236,11 @@ class TDesktopEngine {
   std::unordered_map<Hwnd, TRestoreHome> restoreHomes_;
   std::vector<Hwnd> managedWindows_;
   std::vector<bool> managedVisible_;  // IsWindowVisible of each, as the list was made
-  // Windows whose visibility the switch's batch has already set, until the hiding pass that
-  // follows: whether each stays shown.
-  std::unordered_map<Hwnd, bool> planned_;
+  // By index in managedWindows_, until the hiding pass that follows a switch: whether the
+  // switch's batch has already hidden the window (kPlannedHidden) or left or made it shown
+  // (kPlannedShown). Empty, or kUnplanned, for the pass to decide.
+  enum TPlan : std::int8_t { kUnplanned, kPlannedHidden, kPlannedShown };
+  std::vector<TPlan> plan_;
   Hwnd lastForeground_ = 0;
   std::uint16_t currentDesktop_ = 0;
   std::vector<Hwnd> focusSlots_;
