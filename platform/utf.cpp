@@ -1,5 +1,6 @@
 #include "platform/utf.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace mirel {
@@ -113,7 +114,12 @@ std::size_t Utf16Length(std::string_view text) {
 }
 
 std::string CutToUtf16Units(std::string_view text, std::size_t maxUnits) {
-  // Fast path for the common case: ASCII and well-formed text that fits is returned as it is.
+  // ASCII that fits, the common case (every window title of every switch), needs no decoding.
+  if (text.size() <= maxUnits &&
+      std::none_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; })) {
+    return std::string(text);
+  }
+  // Well-formed text that fits is returned as it is.
   std::size_t units = 0;
   std::size_t pos = 0;
   bool wellFormed = true;
