@@ -225,11 +225,7 @@ TEST_F(WindowsTreeTest, ANameTypedOnTheOptionsPageIsShownByTheOverlayAndTheTreeA
   ShowMainWindow();
   CheckBoxOnPage(kOptionsPage, "Tray icons follow the desktop on screen");
   // The name fields are the page's edit controls, read as another process reads them.
-  std::vector<HWND> edits;
-  EnumChildWindows(Main(), [](HWND child, LPARAM list) {
-    if (WindowClass(child) == "Edit") reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&edits));
+  const std::vector<HWND> edits = ChildrenOfClass(Main(), "Edit");
   const auto named = std::ranges::find_if(edits, [](HWND edit) {
     return ControlText(edit) == "Desktop 2";
   });

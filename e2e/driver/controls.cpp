@@ -14,6 +14,7 @@ struct ChildSearch {
   const std::string& className;
   const std::optional<std::string>& text;
   HWND found = nullptr;
+  std::vector<HWND>* all = nullptr;  // every match when given, else the first
 };
 
 BOOL CALLBACK MatchChild(HWND child, LPARAM context) {
@@ -21,7 +22,9 @@ BOOL CALLBACK MatchChild(HWND child, LPARAM context) {
   if (WindowClass(child) != search.className) return TRUE;
   if (search.text && WindowTitle(child) != *search.text) return TRUE;
   search.found = child;
-  return FALSE;
+  if (search.all == nullptr) return FALSE;
+  search.all->push_back(child);
+  return TRUE;
 }
 
 }  // namespace
@@ -31,6 +34,14 @@ HWND FindChild(HWND parent, const std::string& className,
   ChildSearch search{className, text};
   EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+std::vector<HWND> ChildrenOfClass(HWND parent, const std::string& className) {
+  std::vector<HWND> children;
+  const std::optional<std::string> anyText;
+  ChildSearch search{className, anyText, nullptr, &children};
+  EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&search));
+  return children;
 }
 
 RECT RemoteItemRect(HWND control, UINT message, WPARAM wParam) {

@@ -23,6 +23,9 @@ namespace mirel::e2e {
 HWND FindChild(HWND parent, const std::string& className,
                const std::optional<std::string>& text = std::nullopt);
 
+// Every descendant of `parent` of class `className`, in the order EnumChildWindows gives.
+std::vector<HWND> ChildrenOfClass(HWND parent, const std::string& className);
+
 // `message`(wParam, address of a RECT) sent to `control` in its own process; the RECT in screen
 // coordinates (converted from the control's client area). Throws DriverError when it fails.
 RECT RemoteItemRect(HWND control, UINT message, WPARAM wParam);
