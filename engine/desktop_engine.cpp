@@ -262,8 +262,13 @@ void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
   }
   PlaceWindows(moves, stuckMoves);
   // Disabled after the batch: a window is never disabled while it is still shown.
-  ws_.EnableWindows(disableAfterBatch_, kEnableTimeoutMs);
-  disableAfterBatch_.clear();
+  std::vector<std::pair<Hwnd, bool>> disable;
+  for (const TMove& m : moves) {
+    if ((m.flags & kSwpHideWindow) && ws_.IsWindowEnabled(m.window)) {
+      disable.emplace_back(m.window, false);
+    }
+  }
+  ws_.EnableWindows(disable, kEnableTimeoutMs);
   places_.clear();
   RememberPlaces(moves, to);
   RememberPlaces(stuckMoves, to);
@@ -386,7 +391,6 @@ void TDesktopEngine::SaveHomes() {
 void TDesktopEngine::PlanHiding(std::vector<TMove>& moves, int to) {
   const TPassKey passKey(*this);
   plan_.assign(managedWindows_.size(), kUnplanned);
-  disableAfterBatch_.clear();
   std::vector<std::pair<Hwnd, bool>> enable;
   // Bottom first, as the hiding pass walks: when the record cannot be written, the windows from
   // there up are left to the pass, which reports the failure at the same window.
@@ -406,11 +410,11 @@ void TDesktopEngine::PlanHiding(std::vector<TMove>& moves, int to) {
     } else if (!stays && shown) {
       // Recorded before it is hidden: a run killed after the batch gives it back at its start.
       if (HiddenAppsKey() == 0) break;
-      const bool enabled = ws_.IsWindowEnabled(m.window);
-      if (hiddenIndex < 0) AddHiddenEntry(m.window, lastForeground_ == m.window, enabled);
+      if (hiddenIndex < 0) {
+        AddHiddenEntry(m.window, lastForeground_ == m.window, ws_.IsWindowEnabled(m.window));
+      }
       RecordHiddenApp(m.window);
       m.flags = kSwpHideWindow;
-      if (enabled) disableAfterBatch_.emplace_back(m.window, false);
     } else if (stays != shown) {
       continue;  // not the program's to show: the hiding pass decides
     }

@@ -241,8 +241,6 @@ class TDesktopEngine {
   // (kPlannedShown). Empty, or kUnplanned, for the pass to decide.
   enum TPlan : std::int8_t { kUnplanned, kPlannedHidden, kPlannedShown };
   std::vector<TPlan> plan_;
-  // The windows the switch's batch hides that are still enabled: disabled once it has run.
-  std::vector<std::pair<Hwnd, bool>> disableAfterBatch_;
   Hwnd lastForeground_ = 0;
   std::uint16_t currentDesktop_ = 0;
   std::vector<Hwnd> focusSlots_;
