@@ -209,16 +209,16 @@ std::uint64_t DateBack(const std::string& path) {
 // --- Another process's windows ---------------------------------------------------------------------
 
 // The command id of toolbar button `index` (TB_GETBUTTON fills a TBBUTTON in the toolbar's
-// process; this test is built with the program's bitness, so the layouts agree).
+// process, of that process's layout).
 int ToolbarCommand(HWND toolbar, int index) {
-  const RemoteMemory memory(toolbar, sizeof(TBBUTTON));
-  if (Ask(toolbar, TB_GETBUTTON, static_cast<WPARAM>(index),
-          reinterpret_cast<LPARAM>(memory.Address())) == 0) {
+  const RemoteMemory memory(toolbar, sizeof(std::uint64_t) * 4);
+  const ToolbarButtonLayout layout = ToolbarButtonFor(memory.ProcessBitness());
+  if (Ask(toolbar, TB_GETBUTTON, static_cast<WPARAM>(index), memory.AddressParam()) == 0) {
     throw DriverError("no toolbar button " + std::to_string(index));
   }
-  TBBUTTON button{};
-  memory.Read(0, &button, sizeof button);
-  return button.idCommand;
+  std::int32_t command = 0;
+  memory.Read(layout.idCommand, &command, sizeof command);
+  return command;
 }
 
 // "1" when only the "Desktop 1" button is checked, "" when none is: the checked buttons among the
