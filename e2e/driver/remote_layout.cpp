@@ -15,6 +15,8 @@ constexpr Bitness kOwn = sizeof(void*) == 8 ? Bitness::k64 : Bitness::k32;
 
 static_assert(ToolInfoFor(kOwn).size == sizeof(TTTOOLINFOW));
 static_assert(ToolInfoFor(kOwn).cbSize == offsetof(TTTOOLINFOW, cbSize));
+static_assert(ToolInfoFor(kOwn).hwnd == offsetof(TTTOOLINFOW, hwnd));
+static_assert(ToolInfoFor(kOwn).rect == offsetof(TTTOOLINFOW, rect));
 static_assert(ToolInfoFor(kOwn).lpszText == offsetof(TTTOOLINFOW, lpszText));
 
 static_assert(TreeItemFor(kOwn).size == sizeof(TVITEMW));

@@ -20,10 +20,11 @@ constexpr std::size_t PointerSize(Bitness bitness) { return bitness == Bitness::
 
 // TTTOOLINFOW (the full structure, with lpReserved).
 struct ToolInfoLayout {
-  std::size_t size, cbSize, lpszText;
+  std::size_t size, cbSize, hwnd, rect, lpszText;
 };
 constexpr ToolInfoLayout ToolInfoFor(Bitness bitness) {
-  return bitness == Bitness::k64 ? ToolInfoLayout{72, 0, 48} : ToolInfoLayout{48, 0, 36};
+  return bitness == Bitness::k64 ? ToolInfoLayout{72, 0, 8, 24, 48}
+                                 : ToolInfoLayout{48, 0, 8, 16, 36};
 }
 
 // TVITEMW.
