@@ -3,6 +3,7 @@
 #include <cmath>
 #include <iostream>
 #include <map>
+#include <stdexcept>
 
 namespace mirel::e2e {
 namespace {
@@ -27,6 +28,10 @@ std::map<std::string, Tally>& Tallies() {
 
 bool Retrying(const LossyAction& kind, const std::string& what,
               const std::function<bool()>& attempt, const std::function<void()>& beforeRepeat) {
+  // An allowance that one action's repeats can never exceed would check nothing.
+  if (RetryAllowance(kind, 1) >= kind.triesPerAction - 1) {
+    throw std::logic_error(std::string(kind.name) + ": its loss rate allows every repeat");
+  }
   Tally& tally = Tallies()[kind.name];
   tally.kind = &kind;
   ++tally.actions;
