@@ -107,6 +107,7 @@ void TDesktopEngine::RefreshWindowList() {
   for (Hwnd window : ws_.WindowsInZOrder()) {
     if (window == mainWindow || window == appWindow) continue;
     if (IsOverlay(window)) continue;
+    if (config_.LeftAloneWindows.contains(window)) continue;
     const bool hiddenByUs = IndexOfHidden(window) >= 0;
     const bool visible = ws_.IsWindowVisible(window);
     if (!visible && !hiddenByUs) continue;
@@ -205,6 +206,7 @@ void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
   bool homesChanged = false;
   for (std::size_t slot = 0; slot < managedWindows_.size(); ++slot) {
     const Hwnd window = managedWindows_[slot];
+    if (config_.AllDesktopsWindows.contains(window)) continue;
     const bool answers = Answers(window);
     // Every window is to be in the normal state before it is measured, unless switches keep
     // window states. Showing one that already is changes nothing but costs a round trip to its

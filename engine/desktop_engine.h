@@ -124,6 +124,8 @@ class TDesktopEngine {
     return hiddenWindows_;
   }
   TsDeskCFG& Config() { return config_; }
+  // A switch, a move or a hiding pass is under way: nothing else may reach the engine now.
+  bool Busy() const { return switching_ || passKeyDepth_ > 0; }
   IWindowSystem& Windows() { return ws_; }
 
  private:

@@ -57,6 +57,9 @@ class IWindowSystem {
   virtual bool Responds(Hwnd window, unsigned timeoutMs) = 0;
   // The thread that created the window (GetWindowThreadProcessId); 0 when it no longer exists.
   virtual std::uint32_t GetWindowThreadId(Hwnd window) = 0;
+  // The full path of the program file of the window's process (QueryFullProcessImageNameW with
+  // PROCESS_QUERY_LIMITED_INFORMATION), UTF-8; empty when it cannot be known.
+  virtual std::string GetProgramPath(Hwnd window) = 0;
 
   // --- Foreground ------------------------------------------------------------------------------
   virtual Hwnd GetForegroundWindow() = 0;

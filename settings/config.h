@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <unordered_set>
 
 #include "engine/sticky.h"
 #include "settings/desktop_names.h"
@@ -48,6 +49,10 @@ struct TsDeskCFG {
   std::shared_ptr<TStickyWindows> StickyWindows = std::make_shared<TStickyWindows>();
   // Switches leave maximized and minimized windows in their state instead of restoring them.
   bool KeepWindowState = false;
+  // Windows a rule leaves alone: no switch moves, hides or lists them.
+  std::unordered_set<Hwnd> LeftAloneWindows;
+  // Windows a rule puts on all desktops: switches leave them on screen (they are sticky too).
+  std::unordered_set<Hwnd> AllDesktopsWindows;
 };
 
 // The program's configuration, filled with the defaults before the program body runs.

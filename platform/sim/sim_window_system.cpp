@@ -241,6 +241,11 @@ std::uint32_t SimWindowSystem::GetWindowThreadId(Hwnd window) {
   return w->thread != 0 ? w->thread : static_cast<std::uint32_t>(window);
 }
 
+std::string SimWindowSystem::GetProgramPath(Hwnd window) {
+  const SimWindow* w = Find(window);
+  return w ? w->programPath : std::string();
+}
+
 bool SimWindowSystem::SetForegroundWindow(Hwnd window) {
   foregroundRequests_.push_back(window);
   if (!Find(window)) return false;

@@ -31,6 +31,7 @@ struct SimWindow {
   std::uint8_t alpha = 255;
   bool layeredAlphaSet = false;
   std::uintptr_t classIcon = 0;
+  std::string programPath = "C:\\Programs\\sim.exe";
 };
 
 struct PostedMessage {
@@ -127,6 +128,7 @@ class SimWindowSystem : public IWindowSystem {
   std::int32_t GetExStyle(Hwnd window) override;
   bool Responds(Hwnd window, unsigned timeoutMs) override;
   std::uint32_t GetWindowThreadId(Hwnd window) override;
+  std::string GetProgramPath(Hwnd window) override;
   Hwnd GetForegroundWindow() override { return foreground_; }
   bool SetForegroundWindow(Hwnd window) override;
   bool ShowWindow(Hwnd window, int command) override;

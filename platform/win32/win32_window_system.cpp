@@ -5,6 +5,7 @@
 
 #include "platform/win32/enable_side_by_side.h"
 #include "platform/win32/handle_cast.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/windows_api.h"
 
@@ -203,6 +204,26 @@ void Win32WindowSystem::EnableWindows(const std::vector<std::pair<Hwnd, bool>>& 
 
 std::uint32_t Win32WindowSystem::GetWindowThreadId(Hwnd window) {
   return ::GetWindowThreadProcessId(ToHwnd(window), nullptr);
+}
+
+std::string Win32WindowSystem::GetProgramPath(Hwnd window) {
+  DWORD processId = 0;
+  if (::GetWindowThreadProcessId(ToHwnd(window), &processId) == 0) return {};
+  // The limited right is granted for processes of other users and elevated ones too.
+  const UniqueKernelHandle process(
+      ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  if (!process) return {};
+  std::wstring path(MAX_PATH, L'\0');
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    DWORD size = static_cast<DWORD>(path.size());
+    if (::QueryFullProcessImageNameW(process.get(), 0, path.data(), &size) != FALSE) {
+      path.resize(size);
+      return Utf8(path);
+    }
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return {};
+    path.resize(path.size() * 4);
+  }
+  return {};
 }
 
 Hwnd Win32WindowSystem::GetForegroundWindow() { return FromHwnd(::GetForegroundWindow()); }

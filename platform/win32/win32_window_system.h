@@ -25,6 +25,7 @@ class Win32WindowSystem : public IWindowSystem {
   bool GetWindowPlacement(Hwnd window, Placement& placement) override;
   std::uintptr_t GetClassIcon(Hwnd window) override;
   std::int32_t GetExStyle(Hwnd window) override;
+  std::string GetProgramPath(Hwnd window) override;
   bool Responds(Hwnd window, unsigned timeoutMs) override;
   void EnableWindowAsync(Hwnd window, bool enable) override;
   void EnableWindows(const std::vector<std::pair<Hwnd, bool>>& windows,
