@@ -437,17 +437,19 @@ TEST_F(MainWindowTest, EachTabShowsItsOwnPage) {
   const HWND main = program.MainWindow();
   const HWND pages = FindChild(main, "SysTabControl32");
   ASSERT_NE(pages, nullptr) << "no page control in the main window";
-  ASSERT_EQ(SendMessageA(pages, TCM_GETITEMCOUNT, 0, 0), 5);
-  const HWND own[] = {FindChild(main, "SysTreeView32"), FindChild(main, "TPaintBox"),
-                      FindChild(main, "Button", std::string("Hide other apps from taskbar")),
-                      FindChild(main, "Static", std::string("Deskop 1")),
-                      FindChild(main, "Static", std::string("Next desktop"))};
+  constexpr int kPages = 6;
+  ASSERT_EQ(SendMessageA(pages, TCM_GETITEMCOUNT, 0, 0), kPages);
+  const HWND own[kPages] = {FindChild(main, "SysTreeView32"), FindChild(main, "TPaintBox"),
+                            FindChild(main, "Button", std::string("Hide other apps from taskbar")),
+                            FindChild(main, "Static", std::string("Deskop 1")),
+                            FindChild(main, "Static", std::string("Next desktop")),
+                            FindChild(main, "Button", std::string("Apply rules now"))};
   std::vector<Image> pictures;
-  for (int page = 0; page < 5; ++page) {
+  for (int page = 0; page < kPages; ++page) {
     ASSERT_NE(own[page], nullptr) << "no control of page " << page;
     Click(Centre(TabRect(pages, page)));
     ASSERT_TRUE(Eventually("page " + std::to_string(page) + " alone shown", [&] {
-      for (int other = 0; other < 5; ++other) {
+      for (int other = 0; other < kPages; ++other) {
         if ((IsWindowVisible(own[other]) != FALSE) != (other == page)) return false;
       }
       return SendMessageA(pages, TCM_GETCURSEL, 0, 0) == page;

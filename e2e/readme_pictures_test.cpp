@@ -32,7 +32,7 @@ namespace {
 const std::vector<std::string> kPages = {"control-panel-windows-tree",
                                          "control-panel-visual-manager", "control-panel-options",
                                          "control-panel-hot-keys",
-                                         "control-panel-more-hot-keys"};
+                                         "control-panel-more-hot-keys", "control-panel-rules"};
 
 // `rect` grown by `dx`, `dy` on each side and cut to the screen.
 RECT Around(const RECT& rect, int dx, int dy) {
@@ -81,6 +81,11 @@ class ReadmePicturesTest : public ProgramFixture {
       WriteString(options, "Name" + std::to_string(desktop), name);
     }
     WriteString(options, "TrayFollows", "1");
+    const std::string rules = "Software\\Mirel\\Virtual Desktop\\Rules";
+    WriteString(rules, "Rule1", "desktop 1|mail.exe||");
+    WriteString(rules, "Rule2", "all desktops|player.exe||");
+    WriteString(rules, "Rule3", "desktop 2 go along|editor.exe|EDITORFRAME|");
+    WriteString(rules, "Rule4", "leave alone|recorder.exe||Recording");
   }
   ReadmePicturesTest() { desktopNames = {{1, "Mail"}, {2, "Build"}, {3, "Music"}}; }
 };

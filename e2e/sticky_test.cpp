@@ -4,8 +4,13 @@
 // their desktop; rules by class name or title parts are stored at exit and apply again in the next
 // run, rules by handle do not.
 //
+// Window rules (at the end): each new window of the sample goes where its rule says, from rules stored
+// before the start or made from the tree's context menu.
+//
 // Windows of this test, all on desktop 1 while it is on screen, clear of the centred main window:
 // Clock (a class of its own), Sticky note, Handle kept and Plain.
+#include <algorithm>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -75,6 +80,30 @@ class StickyTest : public ProgramFixture {
   // "Sticky...". Returns the dialog once it is shown, with the window's title and class in its
   // edit boxes.
   HWND OpenStickyDialogFor(const std::string& title, const std::string& className) {
+    OpenTreeMenuFor(title);
+    ChooseMenuItemByKeys({VK_UP, VK_UP, VK_UP, VK_RETURN});
+
+    HWND dialog = nullptr;
+    Await("the sticky window dialog", [&] {
+      dialog = program.Window(kStickyDialogClass);
+      return dialog != nullptr && IsWindowVisible(dialog);
+    });
+    EXPECT_EQ(WindowTitle(dialog), "Sticky window properties");
+    EXPECT_EQ(ControlText(TitleEdit(dialog)), title);
+    EXPECT_EQ(ControlText(ClassEdit(dialog)), className);
+    // It opens on "by part of title": only that edit box takes input.
+    EXPECT_EQ(SendMessageA(Radio(dialog, "by part of title (separate parts by \",\" - AND is assumed) "),
+                           BM_GETCHECK, 0, 0),
+              BST_CHECKED);
+    EXPECT_TRUE(IsWindowEnabled(TitleEdit(dialog)));
+    EXPECT_FALSE(IsWindowEnabled(ClassEdit(dialog)));
+    return dialog;
+  }
+
+  // Selects the node of the window titled `title` under "Desktop 1" with the keyboard and opens the
+  // context menu with Shift+F10. Its items from the bottom: "Always on all desktops", "Always open
+  // on this desktop", "Sticky...".
+  void OpenTreeMenuFor(const std::string& title) {
     const HWND tree = FindChild(program.MainWindow(), "SysTreeView32");
     if (tree == nullptr) throw DriverError("no tree view in the main window");
     FocusTree(tree);
@@ -95,23 +124,6 @@ class StickyTest : public ProgramFixture {
     }
     PressKeys({VK_SHIFT, VK_F10});
     Await("the windows tree's context menu", [] { return FindOpenMenu() != nullptr; });
-    ChooseMenuItemByKeys({VK_UP, VK_RETURN});
-
-    HWND dialog = nullptr;
-    Await("the sticky window dialog", [&] {
-      dialog = program.Window(kStickyDialogClass);
-      return dialog != nullptr && IsWindowVisible(dialog);
-    });
-    EXPECT_EQ(WindowTitle(dialog), "Sticky window properties");
-    EXPECT_EQ(ControlText(TitleEdit(dialog)), title);
-    EXPECT_EQ(ControlText(ClassEdit(dialog)), className);
-    // It opens on "by part of title": only that edit box takes input.
-    EXPECT_EQ(SendMessageA(Radio(dialog, "by part of title (separate parts by \",\" - AND is assumed) "),
-                           BM_GETCHECK, 0, 0),
-              BST_CHECKED);
-    EXPECT_TRUE(IsWindowEnabled(TitleEdit(dialog)));
-    EXPECT_FALSE(IsWindowEnabled(ClassEdit(dialog)));
-    return dialog;
   }
 
   // A click on the tree's empty lower part gives it the keyboard focus (a click on a node would
@@ -253,6 +265,121 @@ TEST_F(StoredStickyTest, StoredRulesApplyAtStartAndGarbageIsDroppedAtExit) {
   EXPECT_EQ(ReadStrings(kStickyKey),
             (std::map<std::string, std::string>{{"Rule1", "title:plain"},
                                                 {"Rule2", "class:MIRELCLOCK"}}));
+}
+
+
+// --- Window rules ----------------------------------------------------------------------------------
+// Rules stored before the start: every new window of the sample titled "Recorder" is left alone,
+// "Music" goes on all desktops, and any other of its class (MirelSampleWindow) opens on desktop 3.
+// The windows open at start are left where they are.
+
+constexpr const char* kRulesKey = "Software\\Mirel\\Virtual Desktop\\Rules";
+constexpr int kNewLeft = 10;
+constexpr const char* kNewPlace = ";x=10;y=420;w=240;h=120";
+
+// The name under which "HiddenApps" records a window: its handle in decimal.
+std::string HiddenAppsName(HWND window) {
+  return std::to_string(reinterpret_cast<std::uintptr_t>(window));
+}
+
+class RulesTest : public StickyTest {
+ protected:
+  void PrepareSettings() override {
+    WriteString(kOptionsKey, "HideApps", HideApps() ? "1" : "0");
+    WriteString(kRulesKey, "Rule1", "leave alone|MirelSample.exe||Recorder");
+    WriteString(kRulesKey, "Rule2", "all desktops|mirelsample.exe||Music");
+    WriteString(kRulesKey, "Rule3", "desktop 3|MIRELSAMPLE.EXE|mirelsamplewindow|");
+  }
+  virtual bool HideApps() const { return false; }
+
+  // Opens `title` and then a marker window: once the marker has gone to desktop 3, the rules have
+  // seen `title`, which was made first.
+  void OpenWithMarker(const std::string& title) {
+    sample.Open("title=" + title + kNewPlace);
+    sample.Open("title=Marker;x=300;y=420;w=240;h=120");
+    ASSERT_TRUE(WindowsEventuallyAt({{"Marker", 300 + 2 * W}}));
+  }
+};
+
+class RulesHidingTest : public RulesTest {
+ protected:
+  bool HideApps() const override { return true; }
+};
+
+TEST_F(RulesTest, Desktop3TakesEachNewWindowMovedThenHiddenWithTheOptionAndAfterARestart) {
+  // Shown only 300 ms after it is made: the rule waits until it is visible.
+  sample.Open(std::string("title=Mail 1") + kNewPlace + ";showafter=300");
+  ASSERT_TRUE(WindowsEventuallyAt({{"Mail 1", kNewLeft + 2 * W}}));
+  EXPECT_TRUE(WindowsEventually({}, {"Mail 1", kPlain}));
+  EXPECT_TRUE(WindowsEventuallyAt(Lefts(0)));  // open at start: left alone
+
+  ShowMainWindow();
+  ASSERT_TRUE(ClickCheckBox(CheckBoxOnPage(2, "Hide other apps from taskbar"), true));
+  sample.Open(std::string("title=Mail 2") + kNewPlace);
+  ASSERT_TRUE(WindowsEventuallyAt({{"Mail 2", kNewLeft + 2 * W}}));
+  EXPECT_TRUE(WindowsEventually({"Mail 1", "Mail 2"}, {kPlain}));
+  EXPECT_EQ(ReadStrings(kHiddenAppsKey)[HiddenAppsName(Sample("Mail 2"))], "Mail 2");
+
+  ExitProgram();
+  const auto stored = ReadStrings(kRulesKey);
+  StartProgram();
+  sample.Open(std::string("title=Mail 3") + kNewPlace);
+  ASSERT_TRUE(WindowsEventuallyAt({{"Mail 3", kNewLeft + 2 * W}, {"Mail 1", kNewLeft + 2 * W}}));
+  EXPECT_TRUE(WindowsEventually({"Mail 3"}, {kPlain}));
+  EXPECT_EQ(stored.size(), 3u);
+  EXPECT_EQ(ReadStrings(kRulesKey), stored);
+}
+
+TEST_F(RulesTest, AWindowMadeDuringASwitchGoesToItsDesktopAfterIt) {
+  // No rule for its class; its first move, in the switch's batch, opens "Spawned" (the sample's
+  // class, at 100, 100) while the switch waits for the move.
+  sample.Open("title=Spawner;x=300;y=420;w=240;h=120;class=MirelSpawner;spawn=Spawned");
+  SwitchWithTrayIcon(2);
+  ASSERT_TRUE(WindowsEventuallyAt({{"Spawner", 300 - W}, {"Spawned", 100 + W}}));
+}
+
+TEST_F(RulesHidingTest, AllDesktopsKeepsANewWindowOnScreenAndShownThroughSwitches) {
+  OpenWithMarker("Music");
+  for (const int desktop : {2, 4, 1}) {
+    SwitchWithTrayIcon(desktop);
+    const int dx = desktop == 1 ? 0 : -(desktop - 1) * W;
+    ASSERT_TRUE(WindowsEventuallyAt({{"Music", kNewLeft}, {kPlain, W - 254 + dx}}));
+    EXPECT_TRUE(WindowsEventually(desktop == 1 ? std::vector<std::string>{"Marker"}
+                                               : std::vector<std::string>{"Marker", kPlain},
+                                  {"Music"}));
+  }
+  EXPECT_EQ(sample.Moves("Music"), 0);
+}
+
+TEST_F(RulesHidingTest, LeaveAloneKeepsANewWindowOnDesktop1UnmovedAndShown) {
+  OpenWithMarker("Recorder");
+  for (const int desktop : {2, 4, 1}) {
+    SwitchWithTrayIcon(desktop);
+    const int dx = desktop == 1 ? 0 : -(desktop - 1) * W;
+    ASSERT_TRUE(WindowsEventuallyAt({{"Recorder", kNewLeft}, {kPlain, W - 254 + dx}}));
+    EXPECT_TRUE(WindowsEventually({}, {"Recorder"}));
+  }
+  EXPECT_EQ(sample.Moves("Recorder"), 0);
+  EXPECT_FALSE(ReadStrings(kHiddenAppsKey).contains(HiddenAppsName(Sample("Recorder"))));
+}
+
+TEST_F(StickyTest, TreeMenuMakesARuleThatOpensTheProgramsNewWindowsOnThatDesktop) {
+  ShowMainWindow();
+  OpenTreeMenuFor(kPlain);
+  ChooseMenuItemByKeys({VK_UP, VK_UP, VK_RETURN});  // "Always open on this desktop"
+  std::string rule;
+  ASSERT_TRUE(Eventually("the rule stored", [&] {
+    rule = ReadString(kRulesKey, "Rule1").value_or("");
+    return !rule.empty();
+  }));
+  std::transform(rule.begin(), rule.end(), rule.begin(),
+                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+  EXPECT_EQ(rule, "desktop 1|mirelsample.exe||");
+
+  SwitchWithTrayIcon(2);
+  sample.Open(std::string("title=Later") + kNewPlace);
+  ASSERT_TRUE(WindowsEventuallyAt({{"Later", kNewLeft - W}}));
+  EXPECT_TRUE(WindowsEventually({"Later"}, {}));  // the hiding option is on while nothing is stored
 }
 
 }  // namespace

@@ -85,9 +85,11 @@ void TVirtualDeskForm::FormCreate() {
   app_.SetShowMainForm(false);
   SelectPage(0);
   RegisterHotKeys();
+  StartWindowRules();
 }
 
 void TVirtualDeskForm::FormDestroy() {
+  StopWindowRules();
   UnregisterHotKeys();
   auto report = [this](const std::exception& error) { app_.ShowException(error.what()); };
   try {
@@ -204,6 +206,7 @@ void TVirtualDeskForm::OnCommand(int id, int code, HWND control) {
     ActionManager1_.Execute(*actions[static_cast<std::size_t>(id - kActionCommandBase)]);
     return;
   }
+  if (RulesCommand(control, code)) return;
   if (control == HideAppsCB_ && code == BN_CLICKED) HideAppsCBClick();
   if (control == KeepWindowStateCB_ && code == BN_CLICKED) KeepWindowStateCBClick();
   if (control == TrayFollowsCB_ && code == BN_CLICKED) TrayFollowsCBClick();
@@ -216,6 +219,10 @@ LRESULT TVirtualDeskForm::OnNotify(NMHDR& header) {
   if (header.hwndFrom == PageControl_ && header.code == TCN_SELCHANGE) {
     SelectPage(ActivePage());
     PageControlChange();
+    return 0;
+  }
+  if (header.hwndFrom == RulesList_ && header.code == LVN_ITEMCHANGED) {
+    RulesListChange(reinterpret_cast<NMLISTVIEW&>(header));
     return 0;
   }
   if (header.code == TTN_GETDISPINFOW) {

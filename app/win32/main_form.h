@@ -6,6 +6,7 @@
 #include <array>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/actions.h"
@@ -15,14 +16,17 @@
 #include "app/win32/menu_popup.h"
 #include "app/win32/paint_box.h"
 #include "app/win32/sticky_prop_form.h"
+#include "app/win32/window_events_win32.h"
 #include "app/visual_manager.h"
 #include "engine/desktop_engine.h"
+#include "engine/window_rule_runner.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_window_system.h"
 #include "settings/hotkeys.h"
 #include "settings/settings_store.h"
 #include "settings/win32/win32_shell_integration.h"
 #include "tray/tray_icon.h"
+#include "tray/windowless_timer.h"
 
 namespace mirel::win32 {
 
@@ -133,7 +137,7 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
 
   HWND ActionToolBar1_ = nullptr;
   HWND PageControl_ = nullptr;
-  static constexpr int kPageCount = 5;
+  static constexpr int kPageCount = 6;
   std::array<HWND, kPageCount> pages_{};
   HWND ProgramsTreeView_ = nullptr;
   HWND AutoStartBox_ = nullptr;
@@ -211,6 +215,45 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   void SaveStickyRules();
   // Made at its first use; owned by this form, whose window owns the dialog's.
   std::unique_ptr<TfStickyProp> StickyPropForm_;
+
+  // --- Window rules (main_form_rules.cpp) --------------------------------------------------------
+ public:
+  // "Always open on this desktop" / "Always on all desktops" of the windows tree's context menu:
+  // a rule for the selected window's program, first in the list.
+  void RuleForSelectedWindow(TRuleAction action);
+  void WindowEventArrived(Hwnd window, TWindowEvent event);
+  void RulesTimerTimer();
+
+ private:
+  void CreateRulesPage(HWND page, int top);
+  // Loads the rules, leaves the windows open now where they are and starts taking window events.
+  void StartWindowRules();
+  void StopWindowRules();
+  void RefreshRulesList();
+  int SelectedRule() const;
+  void SelectRule(int index);
+  void ShowRuleInFields(const TWindowRule& rule);
+  // The rule the page's fields describe; nothing (and a message) when it could not be used.
+  std::optional<TWindowRule> RuleFromFields();
+  // Saves the rules and shows them, `select` (-1 for none) selected.
+  void RulesChanged(int select);
+  // The page's buttons; true when `control` was one of them.
+  bool RulesCommand(HWND control, int code);
+  void RulesListChange(const NMLISTVIEW& change);
+  TWindowRules WindowRules_;
+  TWindowRuleRunner RuleRunner_{engine_, WindowRules_};
+  std::unique_ptr<TWindowEventHooks> WindowEventHooks_;
+  std::unique_ptr<TWindowlessTimer> RulesTimer_;
+  HWND RulesList_ = nullptr;
+  HWND RuleProgramEdit_ = nullptr;
+  HWND RuleClassEdit_ = nullptr;
+  HWND RuleTitleEdit_ = nullptr;
+  HWND RuleActionCombo_ = nullptr;
+  HWND RuleGoAlongCB_ = nullptr;
+  HWND RuleAddButton_ = nullptr;
+  HWND RuleChangeButton_ = nullptr;
+  HWND RuleRemoveButton_ = nullptr;
+  HWND ApplyRulesButton_ = nullptr;
 
   // --- Desktop commands from hot keys, the tray menu and other programs (main_form_commands.cpp)
  public:

@@ -26,6 +26,7 @@ constexpr TPageInfo kPages[] = {
     {"Options", "Mirel Virtual Desktop Options", IDI_HEADER_OPTIONS},
     {"Hot keys", "Hot keys", IDI_HEADER_HOTKEYS},
     {"More hot keys", "More hot keys", IDI_HEADER_HOTKEYS},
+    {"Rules", "Where new windows open", IDI_HEADER_OPTIONS},
 };
 
 }  // namespace
@@ -130,6 +131,7 @@ void TVirtualDeskForm::CreatePages() {
                       0, Font(), WS_EX_CLIENTEDGE);
   }
   CreateCommandHotKeysPage(pages_[4], headerHeight, width, bodyHeight);
+  CreateRulesPage(pages_[5], kHeaderHeight);
 }
 
 int TVirtualDeskForm::ActivePage() const {

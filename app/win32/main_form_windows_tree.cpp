@@ -81,6 +81,13 @@ void TVirtualDeskForm::SetUpWindowsTree() {
   WindowPopup_->Items.Add("Sticky...").OnClick = [this](const TMenuItem&) {
     StickyActionExecute();
   };
+  // Rules for every new window of the selected window's program (main_form_rules.cpp).
+  WindowPopup_->Items.Add("Always open on this desktop").OnClick = [this](const TMenuItem&) {
+    RuleForSelectedWindow(TRuleAction::raDesktop);
+  };
+  WindowPopup_->Items.Add("Always on all desktops").OnClick = [this](const TMenuItem&) {
+    RuleForSelectedWindow(TRuleAction::raAllDesktops);
+  };
 }
 
 // The tree's own window procedure comes after this one: only the context menu is handled here.

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <set>
 #include <thread>
+#include <utility>
 
 #include "platform/win32/handles.h"
 #include "platform/win32/wide_text.h"
@@ -16,6 +17,7 @@ namespace {
 
 constexpr char kHiddenOwnerClass[] = "MirelSampleHiddenOwner";
 constexpr UINT_PTR kHangTimer = 1;
+constexpr UINT_PTR kShowTimer = 2;
 constexpr auto kCreateTimeout = std::chrono::seconds(10);
 
 // How long each window's thread is to stall, by window; read on the window's own thread only.
@@ -23,6 +25,8 @@ thread_local int tHangForMs = 0;
 // Where the thread's window last was, and how often it changed place.
 thread_local POINT tPlace{};
 thread_local std::intptr_t tMoves = 0;
+// The title of the window to open at the thread's window's first move; empty once it opened.
+thread_local std::string tSpawnTitle;
 
 void CountMove(HWND window, const WINDOWPOS& position) {
   if ((position.flags & SWP_NOMOVE) != 0 || (position.x == tPlace.x && position.y == tPlace.y)) {
@@ -30,6 +34,12 @@ void CountMove(HWND window, const WINDOWPOS& position) {
   }
   tPlace = POINT{position.x, position.y};
   SetPropA(window, kMovesProperty, reinterpret_cast<HANDLE>(++tMoves));
+  if (!tSpawnTitle.empty()) {
+    // Opened while whoever moves the window waits for the move: inside a switch's batch.
+    WindowRecipe spawned;
+    spawned.title = std::exchange(tSpawnTitle, std::string());
+    OpenWindowOnOwnThread(spawned);
+  }
 }
 
 LRESULT CALLBACK SampleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -39,6 +49,11 @@ LRESULT CALLBACK SampleWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         KillTimer(window, kHangTimer);
         // The simulated hang itself: the thread answers no message meanwhile.
         Sleep(static_cast<DWORD>(tHangForMs));
+        return 0;
+      }
+      if (wParam == kShowTimer) {
+        KillTimer(window, kShowTimer);
+        ShowWindow(window, SW_SHOWNORMAL);
         return 0;
       }
       break;
@@ -125,7 +140,12 @@ void RunWindowThread(WindowRecipe recipe, HWND owner, std::promise<OpenResult> c
     return;
   }
   if (recipe.disabled) EnableWindow(window.get(), FALSE);
-  if (recipe.visible) ShowWindow(window.get(), ShowCommand(recipe.state));
+  if (recipe.showAfterMs >= 0) {
+    SetTimer(window.get(), kShowTimer, static_cast<UINT>(recipe.showAfterMs), nullptr);
+  } else if (recipe.visible) {
+    ShowWindow(window.get(), ShowCommand(recipe.state));
+  }
+  tSpawnTitle = recipe.spawnTitle;
   if (recipe.hangAfterMs >= 0) {
     tHangForMs = recipe.hangForMs;
     SetTimer(window.get(), kHangTimer, static_cast<UINT>(recipe.hangAfterMs), nullptr);

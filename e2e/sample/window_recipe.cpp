@@ -56,6 +56,11 @@ bool Apply(std::string_view key, std::string_view value, WindowRecipe& recipe) {
   if (key == "h") return ParseInt(value, recipe.height);
   if (key == "hangafter") return ParseInt(value, recipe.hangAfterMs) && recipe.hangAfterMs >= 0;
   if (key == "hangfor") return ParseInt(value, recipe.hangForMs) && recipe.hangForMs >= 0;
+  if (key == "showafter") return ParseInt(value, recipe.showAfterMs) && recipe.showAfterMs >= 0;
+  if (key == "spawn") {
+    recipe.spawnTitle = value;
+    return !value.empty();
+  }
   if (key == "hiddenowner") return ParseFlag(value, recipe.hiddenOwner);
   if (key == "tool") return ParseFlag(value, recipe.toolWindow);
   if (key == "visible") return ParseFlag(value, recipe.visible);
