@@ -68,8 +68,8 @@ void TVirtualDeskForm::CreateRulesPage(HWND page, int top) {
   CreateControl(page, L"STATIC", "Class", SS_LEFT, 180, row1 + 3, 34, 13, 0, Font());
   RuleClassEdit_ = CreateControl(page, L"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, 216, row1, 100,
                                  20, 0, Font(), WS_EX_CLIENTEDGE);
-  CreateControl(page, L"STATIC", "Title parts", SS_LEFT, 322, row1 + 3, 52, 13, 0, Font());
-  RuleTitleEdit_ = CreateControl(page, L"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, 376, row1, 104,
+  CreateControl(page, L"STATIC", "Title parts", SS_LEFT, 322, row1 + 3, 62, 13, 0, Font());
+  RuleTitleEdit_ = CreateControl(page, L"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, 386, row1, 94,
                                  20, 0, Font(), WS_EX_CLIENTEDGE);
 
   const int row2 = row1 + 27;

@@ -28,6 +28,11 @@
 //    time and its threads' context switches over a few seconds, its working set, its windows, and
 //    what GetGuiResources answers.
 //
+// 4. Window rules, in a run of the program with no other windows: a window of this process, made
+//    invisible and then shown, that a stored rule sends to desktop 2; the time from ShowWindow until
+//    it lies in desktop 2's cell (with the hiding option, also hidden and disabled). Target: 300 ms
+//    for the slowest.
+//
 // Times are wall-clock from QueryPerformanceCounter. Besides the report, summary.txt in the same
 // folder gets one line per target: NAME RATIO TARGET met|missed.
 #define PSAPI_VERSION 2
@@ -237,11 +242,15 @@ void MoveAll(const Scene& scene, int dx) {
 
 // --- The program ----------------------------------------------------------------------------------
 
+constexpr const char* kRulesKey = "Software\\Mirel\\Virtual Desktop\\Rules";
+
 class Program {
  public:
-  explicit Program(bool hideApps) : hideApps_(hideApps) {
+  // `rule`, when not empty, is stored as the one window rule.
+  explicit Program(bool hideApps, const std::string& rule = {}) : hideApps_(hideApps) {
     e2e::DeleteProgramKey();
     e2e::WriteString(e2e::kOptionsKey, "HideApps", hideApps ? "1" : "0");
+    if (!rule.empty()) e2e::WriteString(kRulesKey, "Rule1", rule);
     program_.Start();
     if (!e2e::WaitUntil([] {
           for (int d = 1; d <= e2e::kTrayIconCount; ++d) {
@@ -307,6 +316,64 @@ class Program {
   bool hideApps_;
   e2e::ProgramUnderTest program_;
 };
+
+// --- Window rules --------------------------------------------------------------------------------
+
+constexpr const char* kRuleWindowClass = "MirelRuleBenchWindow";
+constexpr int kRuleWindowLeft = 40;
+constexpr double kRuleTargetMs = 300;
+
+// The rule that sends this process's windows of kRuleWindowClass to desktop 2.
+std::string BenchRule() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  const std::string full = path;
+  const std::size_t slash = full.find_last_of("\\/");
+  return "desktop 2|" + full.substr(slash == std::string::npos ? 0 : slash + 1) + "|" +
+         kRuleWindowClass + "|";
+}
+
+// Milliseconds from ShowWindow until each of `rounds` new windows lies in desktop 2's cell (and,
+// with the hiding option, is hidden and disabled there); negative for one not there within 5 s.
+std::vector<double> TimeRuleWindows(int rounds, bool hideApps) {
+  static const bool registered = [] {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = kRuleWindowClass;
+    return RegisterClassA(&windowClass) != 0;
+  }();
+  if (!registered) throw DriverError("RegisterClass of the rule's windows failed");
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  std::vector<double> times;
+  for (int i = 0; i < rounds; ++i) {
+    const std::string title = "Rule bench " + std::to_string(i);
+    const HWND window =
+        CreateWindowExA(0, kRuleWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW, kRuleWindowLeft,
+                        40, 240, 160, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (window == nullptr) throw DriverError("CreateWindowEx of a rule's window failed");
+    const double start = NowMs();
+    ShowWindow(window, SW_SHOW);
+    double elapsed = -1;
+    // This thread's messages are dispatched meanwhile: the program waits on its window.
+    while (NowMs() - start < 5000) {
+      RECT r;
+      const bool hiddenAsAsked =
+          !hideApps || (!IsWindowVisible(window) && !IsWindowEnabled(window));
+      if (GetWindowRect(window, &r) && r.left == kRuleWindowLeft + width && hiddenAsAsked) {
+        elapsed = NowMs() - start;
+        break;
+      }
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+    times.push_back(elapsed);
+    DestroyWindow(window);
+  }
+  return times;
+}
 
 // --- Tray menu -----------------------------------------------------------------------------------
 
@@ -814,6 +881,22 @@ int Run(const std::string& reportPath, int rounds, const std::vector<int>& count
   for (const auto& [count, openings] : trayProgram) {
     report << "| the program, " << count << " windows | " << Cell(StatsOf(openings.times))
            << " | " << openings.unopened << " (" << openings.late << ") |\n";
+  }
+  report << "\n### Window rules: a new window, from ShowWindow until it lies on desktop 2\n\n"
+            "| hiding option | median (min–max) | not there within 5 s |\n|---|---:|---:|\n";
+  for (const bool hideApps : {false, true}) {
+    std::vector<double> times;
+    {
+      Program program(hideApps, BenchRule());
+      times = TimeRuleWindows(rounds, hideApps);
+    }
+    const auto missed = std::count_if(times.begin(), times.end(), [](double t) { return t < 0; });
+    std::erase_if(times, [](double t) { return t < 0; });
+    const Stats stats = StatsOf(times);
+    report << "| " << (hideApps ? "on (also hidden and disabled)" : "off") << " | " << Cell(stats)
+           << " | " << missed << " |\n";
+    SummaryLine(summary, std::string("rule-window-hiding-") + (hideApps ? "on" : "off"),
+                missed > 0 ? 0 : stats.max / kRuleTargetMs, 1.0);
   }
   report << "\n### At idle\n\n| what | measured |\n|---|---|\n";
   for (const auto& [what, value] : idle) report << "| " << what << " | " << value << " |\n";
