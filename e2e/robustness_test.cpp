@@ -166,7 +166,8 @@ class StoredDataTest : public RobustnessFixture {
 // Every option stored wrong at once, each in another way. The decisions: a value of a non-text
 // type is reported in an error box and its setting takes the default; text is read up to its first
 // zero, and text that is not a 32-bit decimal number gives the default without a word; a number is
-// a shortcut value by its low 16 bits; of two slots with one combination the first one gets it.
+// a shortcut value by its low 16 bits; of two slots with one combination the first one gets it. A
+// window rule of another type or form is reported too, after the options, and skipped.
 class BadOptionsTest : public StoredDataTest {
  protected:
   void StoreData() override {
@@ -184,13 +185,20 @@ class BadOptionsTest : public StoredDataTest {
              std::to_string(kShiftCtrlF1 + 1) + zero + "\x01\x02garbage");
     WriteRaw(kOptionsKey, "HotKey9", REG_SZ, "24697");
     WriteRaw(kOptionsKey, "", REG_BINARY, std::string(300, '\xAB'));
+    // Window rules: one that can be used between two that cannot.
+    const std::string rules = "Software\\Mirel\\Virtual Desktop\\Rules";
+    WriteRaw(rules, "Rule1", REG_SZ, "leave alone|x.exe||" + zero);
+    WriteRaw(rules, "Rule2", REG_SZ, "sometimes|x.exe||" + zero);
+    WriteRaw(rules, "Rule3", REG_DWORD, std::string("\x01\x00\x00\x00", 4));
   }
 };
 
 TEST_F(BadOptionsTest, StartsReportsTheWrongTypesAndUsesWhatTheDecisionsSay) {
   EXPECT_EQ(boxes_, (std::vector<std::string>{"Invalid data type for 'HotKey1'",
                                                "Invalid data type for 'HotKey6'",
-                                               "Invalid data type for 'HotKey7'"}));
+                                               "Invalid data type for 'HotKey7'",
+                                               "Invalid rule 'Rule2': sometimes|x.exe||",
+                                               "Invalid data type for 'Rule3'"}));
   ASSERT_TRUE(ProgramUp());
   for (int n : {1, 2, 3, 5, 6, 7}) EXPECT_TRUE(CombinationHeld(n)) << "Shift+Ctrl+F" << n;
   EXPECT_FALSE(CombinationHeld(4)) << "-1 is no Shift+Ctrl+F4";
