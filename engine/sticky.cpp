@@ -51,6 +51,12 @@ bool TStickyWindows::Matches(IWindowSystem& ws, const TStickyWindow& rule, Hwnd 
   return false;
 }
 
+void TStickyWindows::RemoveHandleRules(Hwnd window) {
+  std::erase_if(rules_, [window](const std::unique_ptr<TStickyWindow>& rule) {
+    return rule->Kind == TStickyKind::skByHandle && rule->Handle == window;
+  });
+}
+
 bool TStickyWindows::IsSticky(IWindowSystem& ws, Hwnd window) const {
   for (const auto& rule : rules_) {
     if (Matches(ws, *rule, window)) return true;

@@ -35,6 +35,8 @@ class TStickyWindows {
     return index < rules_.size() ? rules_[index].get() : nullptr;
   }
   void Add(const TStickyWindow& rule) { rules_.push_back(std::make_unique<TStickyWindow>(rule)); }
+  // Removes the rules by handle for `window` (a window that has gone: its handle may come back).
+  void RemoveHandleRules(Hwnd window);
 
   static bool Matches(IWindowSystem& ws, const TStickyWindow& rule, Hwnd window);
   bool IsSticky(IWindowSystem& ws, Hwnd window) const;

@@ -20,8 +20,13 @@ bool TWindowRuleRunner::WindowEvent(Hwnd window, TWindowEvent event, std::uint64
 void TWindowRuleRunner::Forget(Hwnd window) {
   // A handle that is created again, or destroyed, is no longer the window a rule saw.
   placed_.erase(window);
-  engine_.Config().LeftAloneWindows.erase(window);
-  engine_.Config().AllDesktopsWindows.erase(window);
+  TsDeskCFG& config = engine_.Config();
+  config.LeftAloneWindows.erase(window);
+  // The sticky rule by handle that "All desktops" made would otherwise keep a later window with
+  // the same handle from being hidden.
+  if (config.AllDesktopsWindows.erase(window) != 0 && config.StickyWindows) {
+    config.StickyWindows->RemoveHandleRules(window);
+  }
 }
 
 bool TWindowRuleRunner::Ready(Hwnd window) {

@@ -171,6 +171,11 @@ TEST_F(WindowRulesTest, RulesWaitForASwitchAndLeaveAloneOrAllDesktopsKeepTheWind
   const auto& managed = engine.ManagedWindows();
   EXPECT_EQ(std::count(managed.begin(), managed.end(), alone), 0);
   EXPECT_EQ(std::count(managed.begin(), managed.end(), all), 1);
+
+  // Once gone, the handle means nothing: a later window with it is an ordinary one.
+  runner.WindowEvent(all, TWindowEvent::weDestroy, now);
+  EXPECT_FALSE(config.StickyWindows->IsSticky(ws, all));
+  EXPECT_FALSE(config.AllDesktopsWindows.contains(all));
 }
 
 }  // namespace
