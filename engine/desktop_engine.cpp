@@ -76,9 +76,13 @@ bool TDesktopEngine::IsOverlay(Hwnd window) {
 bool TDesktopEngine::Answers(Hwnd window) {
   const std::uint32_t thread = ws_.GetWindowThreadId(window);
   if (thread == 0) return false;  // closed: no call on it can matter
-  auto [it, inserted] = threadAnswers_.try_emplace(thread, true);
-  if (inserted) it->second = ws_.Responds(window, kAnswerTimeoutMs);
-  return it->second;
+  if (const auto known = threadAnswers_.find(thread); known != threadAnswers_.end()) {
+    return known->second;
+  }
+  // The probe waits for the thread and lets sent messages in: no iterator is held across it.
+  const bool answers = ws_.Responds(window, kAnswerTimeoutMs);
+  threadAnswers_[thread] = answers;
+  return answers;
 }
 
 void TDesktopEngine::ShowWithoutWaiting(Hwnd window, int command) {
@@ -233,6 +237,8 @@ void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
       } else {
         ws_.ShowWindowAsync(window, sw::kShowNormal);
       }
+      // Showing it normally shows it: one held hidden in that state is now to be hidden again.
+      managedVisible_[slot] = true;
       ws_.GetWindowPlacement(window, placement);
     }
     const Rect r = LandingRect(window, answers);
@@ -400,13 +406,14 @@ void TDesktopEngine::PlanHiding(std::vector<TMove>& moves, int to) {
     const bool stays =
         StaysShown(m.window, m.showCmd, mirel::DesktopOfRect(layout_, to, m.to) == to);
     const int hiddenIndex = IndexOfHidden(m.window);
-    if (stays && !shown && hiddenIndex >= 0) {
-      // Enabled before it is shown: a window that is shown is never disabled.
+    if (stays && hiddenIndex >= 0) {
+      // Enabled before it is shown: a window that is shown is never disabled. One its application
+      // showed while it was held hidden is visible already, and still disabled.
       if (hiddenWindows_[static_cast<std::size_t>(hiddenIndex)]->WasEnabled &&
           !ws_.IsWindowEnabled(m.window)) {
         enable.emplace_back(m.window, true);
       }
-      m.flags = kSwpShowWindow;
+      if (!shown) m.flags = kSwpShowWindow;
     } else if (!stays && shown) {
       // Recorded before it is hidden: a run killed after the batch gives it back at its start.
       if (HiddenAppsKey() == 0) break;

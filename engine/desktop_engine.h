@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "engine/desktop_geometry.h"
+#include "engine/engine_gate.h"
 #include "engine/desktop_record.h"
 #include "platform/registry.h"
 #include "platform/window_system.h"
@@ -60,6 +61,13 @@ struct THiddenListItem {
 class TDesktopEngine {
  public:
   TDesktopEngine(IWindowSystem& ws, IRegistry& registry, TsDeskCFG& config, IEngineHost& host);
+
+  // --- The way in from outside ----------------------------------------------------------------
+  // Every request from outside the engine (hot keys, the tray, commands, display changes) comes
+  // through here: it runs at once when the engine is idle, else after what runs (engine_gate.h).
+  void Request(TEngineGate::Request request, const std::string& kind = {}) {
+    gate_.Run(std::move(request), kind);
+  }
 
   // --- Desktop model ---------------------------------------------------------------------------
   void RefreshWindowList();
@@ -256,6 +264,7 @@ class TDesktopEngine {
   Hwnd switchTarget_ = 0;
   int passKeyDepth_ = 0;
   bool switching_ = false;
+  TEngineGate gate_;
   ScopedRegKey passKey_;    // open only during a pass
   ScopedRegKey singleKey_;  // open only during one record or delete outside a pass
 };

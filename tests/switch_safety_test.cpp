@@ -1,0 +1,91 @@
+// No window lost or stuck, whatever happens during a switch: windows their applications change
+// while the program holds them, messages that arrive while a switch waits, layouts that change.
+#include <gtest/gtest.h>
+
+#include <utility>
+
+#include "tests/engine_fixture.h"
+
+namespace mirel::test {
+namespace {
+
+class SwitchSafety : public ::testing::Test, public EngineTest {
+ protected:
+  void SetUp() override { config.HideApps = true; }
+  void ExpectGivenBack(Hwnd window) {
+    EXPECT_TRUE(ws.IsWindowVisible(window));
+    EXPECT_TRUE(ws.IsWindowEnabled(window));
+    EXPECT_FALSE(HiddenAppsHas(window));
+    EXPECT_LT(engine.IndexOfHidden(window), 0);
+  }
+};
+
+TEST_F(SwitchSafety, AHiddenWindowItsApplicationShowedComesBackEnabled) {
+  const Hwnd one = WindowOn(0, "One");
+  WindowOn(1, "Two");
+  engine.SwitchToDesktop(1);
+  ws.ShowWindow(one, sw::kShowNa);  // a second launch of a single-copy application
+  engine.SwitchToDesktop(0);
+  ExpectGivenBack(one);
+}
+
+TEST_F(SwitchSafety, AWindowHiddenMaximizedIsHiddenAgainWhenSwitchesStopKeepingStates) {
+  config.KeepWindowState = true;
+  const Hwnd one = WindowOn(0, "One");
+  ws.Maximize(one);
+  WindowOn(1, "Two");
+  engine.SwitchToDesktop(1);
+  ASSERT_FALSE(ws.IsWindowVisible(one));
+  config.KeepWindowState = false;
+  engine.SwitchToDesktop(2);
+  EXPECT_FALSE(ws.IsWindowVisible(one));
+  EXPECT_TRUE(HiddenAppsHas(one));
+  engine.SwitchToDesktop(0);
+  ExpectGivenBack(one);
+  EXPECT_EQ(engine.DesktopOfWindow(one), 0);
+}
+
+// The messages the system delivers while a switch waits on another program's thread go through
+// the program's one way into the engine, as the main form's handlers do.
+TEST_F(SwitchSafety, ADisplayChangeDeliveredWhileASwitchWaitsRunsAfterIt) {
+  constexpr MonitorInfo kPrimary{{0, 0, 1024, 768}, {0, 0, 1024, 748}, true};
+  constexpr MonitorInfo kRight{{1024, 0, 1824, 600}, {1024, 0, 1824, 600}, false};
+  StartOnMonitors({kPrimary, kRight});
+  const Hwnd d1 = ws.AddWindow("D1", {100, 100, 400, 300});
+  const Hwnd d3 = ws.AddWindow("D3", {1200 + 3648, 100, 1500 + 3648, 300});  // second monitor
+  int deliveries = 0;
+  ws.OnSentMessages = [&] {
+    if (++deliveries > 2) return;
+    ws.ChangeMonitors({kPrimary});  // undocked, and told twice
+    engine.Request([&] { engine.DisplayChanged(); }, "display");
+  };
+  engine.Request([&] { engine.SwitchToDesktop(2); });
+  ws.OnSentMessages = nullptr;
+  EXPECT_EQ(engine.CurrentDesktop(), 2);
+  EXPECT_EQ(RectOf(d3), (Rect{724, 100, 1024, 300}));
+  ExpectGivenBack(d3);
+  EXPECT_EQ(RectOf(d1), (Rect{100 - 2048, 100, 400 - 2048, 300}));
+  EXPECT_FALSE(ws.IsWindowVisible(d1));
+  engine.Request([&] { engine.SwitchToDesktop(0); });
+  EXPECT_EQ(RectOf(d1), (Rect{100, 100, 400, 300}));
+  ExpectGivenBack(d1);
+}
+
+TEST_F(SwitchSafety, ASwitchRequestedWhileOneRunsFollowsIt) {
+  const Hwnd a = WindowOn(0, "A");
+  const Hwnd c = WindowOn(2, "C");
+  bool first = true;
+  ws.OnSentMessages = [&] {
+    if (!std::exchange(first, false)) return;
+    engine.Request([&] { engine.SwitchToDesktop(0); });
+  };
+  engine.Request([&] { engine.SwitchToDesktop(2); });
+  EXPECT_EQ(engine.CurrentDesktop(), 0);
+  EXPECT_EQ(ws.BatchesEnded(), 2);
+  ExpectGivenBack(a);
+  EXPECT_EQ(RectOf(c).left, 100 + 2 * W);
+  EXPECT_FALSE(ws.IsWindowVisible(c));
+}
+
+}  // namespace
+}  // namespace mirel::test
