@@ -87,5 +87,19 @@ TEST_F(SwitchSafety, ASwitchRequestedWhileOneRunsFollowsIt) {
   EXPECT_FALSE(ws.IsWindowVisible(c));
 }
 
+TEST_F(SwitchSafety, AWindowRightOfTheGridOrBelowItBelongsToTheNearestCell) {
+  const Hwnd right = ws.AddWindow("Right", {4 * W + 100, 100, 4 * W + 400, 300});
+  const Hwnd below = ws.AddWindow("Below", {100, 2 * H + 100, 400, 2 * H + 300});
+  EXPECT_EQ(engine.DesktopOfWindow(right), 3);
+  EXPECT_EQ(engine.DesktopOfWindow(below), 4);
+  engine.SwitchToDesktop(7);
+  EXPECT_EQ(engine.DesktopOfWindow(right), 3);
+  EXPECT_FALSE(ws.IsWindowVisible(right));
+  engine.SwitchToDesktop(3);
+  ExpectGivenBack(right);
+  engine.SwitchToDesktop(4);
+  ExpectGivenBack(below);
+}
+
 }  // namespace
 }  // namespace mirel::test
