@@ -471,10 +471,12 @@ void TDesktopEngine::PlaceWindows(std::vector<TMove>& moves, const std::vector<T
     moves.erase(moves.begin() + static_cast<std::ptrdiff_t>(failed));
   }
   // A window the batch refused though it still exists is moved on its own: no window stays
-  // behind on a desktop that has gone.
+  // behind on a desktop that has gone. It is one of the moves again, so a window this hides is
+  // also disabled and its place remembered.
   for (const TMove& m : refused) {
     if (!ws_.IsWindow(m.window)) continue;
     ws_.SetWindowPos(m.window, 0, m.to.left, m.to.top, 0, 0, kBatchFlags | m.flags);
+    moves.push_back(m);
   }
 }
 

@@ -101,5 +101,16 @@ TEST_F(SwitchSafety, AWindowRightOfTheGridOrBelowItBelongsToTheNearestCell) {
   ExpectGivenBack(below);
 }
 
+TEST_F(SwitchSafety, AWindowTheBatchRefusesIsHiddenAndDisabledLikeTheOthers) {
+  const Hwnd refused = WindowOn(0, "Refused");
+  WindowOn(0, "A");
+  ws.RefuseDeferOf(refused);
+  engine.SwitchToDesktop(1);
+  EXPECT_FALSE(ws.IsWindowVisible(refused));
+  EXPECT_FALSE(ws.IsWindowEnabled(refused));
+  engine.SwitchToDesktop(0);
+  ExpectGivenBack(refused);
+}
+
 }  // namespace
 }  // namespace mirel::test
