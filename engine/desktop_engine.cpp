@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <optional>
 
 #include "engine/win2tree.h"
 
@@ -230,8 +231,14 @@ void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
     // A maximized window moved with its desktop while its restore rectangle stayed: restored, it
     // is carried back to the desktop it was maximized on.
     Point restoreShift{};
+    // A stuck window takes the restore queued for it before the move: it moves from its restore
+    // rectangle, not from the rectangle it has now.
+    std::optional<Rect> restoredLater;
     if (!normal && !config_.KeepWindowState) {
       if (maximized) restoreShift = RestoreShift(placement, LandingRect(window, answers));
+      if (!answers && placed && !queuedMoves_.contains(window)) {
+        restoredLater = placement.rcNormalPosition;
+      }
       if (answers) {
         ws_.ShowWindow(window, sw::kShowNormal);
       } else {
@@ -241,7 +248,7 @@ void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
       managedVisible_[slot] = true;
       ws_.GetWindowPlacement(window, placement);
     }
-    const Rect r = LandingRect(window, answers);
+    const Rect r = restoredLater.value_or(LandingRect(window, answers));
     Rect at = OffsetRect(r, restoreShift);
     if (!restoreHomes_.empty() && placement.showCmd == sw::kShowNormal) {
       homesChanged |= ComeHome(window, placement, r, at);

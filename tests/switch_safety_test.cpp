@@ -112,5 +112,16 @@ TEST_F(SwitchSafety, AWindowTheBatchRefusesIsHiddenAndDisabledLikeTheOthers) {
   ExpectGivenBack(refused);
 }
 
+TEST_F(SwitchSafety, AStuckMaximizedWindowIsRestoredOnTheDesktopItWasMaximizedOn) {
+  ws.HoldAsyncCalls(true);
+  const Hwnd maximized = WindowOn(0, "Maximized");
+  ws.Maximize(maximized);
+  ws.Window(maximized).rect = OffsetRect(RectOf(maximized), {W, 0});  // maximized on desktop 2
+  ws.Window(maximized).hung = true;
+  engine.SwitchToDesktop(2);
+  ws.Wake(maximized);
+  EXPECT_EQ(RectOf(maximized), (Rect{100 - W, 100, 400 - W, 300}));
+}
+
 }  // namespace
 }  // namespace mirel::test
