@@ -119,13 +119,20 @@ void TDesktopEngine::RefreshWindowList() {
     if (title.empty() || title == kProgramManager) continue;
     if (IsNotificationArea(window)) continue;
     // Out of sight though visible (suspended apps, windows of the system's own virtual desktops).
-    // The hiding option only hides windows, never cloaks them: what it holds stays managed.
-    if (!hiddenByUs && ws_.IsWindowCloaked(window)) continue;
+    // The hiding option only hides windows, never cloaks them: what it holds stays managed. So
+    // does a window cloaked while the program held it on another desktop: left there, it would
+    // stay off screen for good.
+    if (!hiddenByUs && ws_.IsWindowCloaked(window) && !HeldOffScreen(window)) continue;
     managedWindows_.push_back(window);
     managedVisible_.push_back(visible);
   }
   // Forget the answers for windows that have gone (handles are reused).
   if (notificationArea_.size() > 2 * managedWindows_.size() + 64) notificationArea_.clear();
+}
+
+bool TDesktopEngine::HeldOffScreen(Hwnd window) {
+  const auto place = places_.find(window);
+  return place != places_.end() && DesktopOfRect(place->second.rect) != currentDesktop_;
 }
 
 bool TDesktopEngine::IsNotificationArea(Hwnd window) {

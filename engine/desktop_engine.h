@@ -137,6 +137,8 @@ class TDesktopEngine {
  private:
   bool IsOverlay(Hwnd window);
   bool IsNotificationArea(Hwnd window);
+  // The last pass left the window on a desktop other than the one on screen.
+  bool HeldOffScreen(Hwnd window);
   // Whether the window's thread answers messages; asked once per thread and pass. A window whose
   // thread is stuck is moved, shown, hidden and enabled without waiting for it.
   bool Answers(Hwnd window);

@@ -123,5 +123,15 @@ TEST_F(SwitchSafety, AStuckMaximizedWindowIsRestoredOnTheDesktopItWasMaximizedOn
   EXPECT_EQ(RectOf(maximized), (Rect{100 - W, 100, 400 - W, 300}));
 }
 
+TEST_F(SwitchSafety, AWindowCloakedOnAnotherDesktopIsHeldUntilItComesBack) {
+  config.HideApps = false;
+  const Hwnd w = WindowOn(0, "Suspended later");
+  engine.SwitchToDesktop(1);
+  ws.Window(w).cloaked = true;
+  engine.SwitchToDesktop(2);
+  engine.SwitchToDesktop(0);
+  EXPECT_EQ(RectOf(w), (Rect{100, 100, 400, 300}));
+}
+
 }  // namespace
 }  // namespace mirel::test
