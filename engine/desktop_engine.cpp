@@ -677,10 +677,13 @@ void TDesktopEngine::Relayout(const TDesktopLayout& from, const TDesktopLayout& 
     const bool answers = Answers(window);
     const Rect r = LandingRect(window, answers);
     // Where the last pass left the window tells its desktop when the system has since pulled it
-    // onto the screen from another cell; otherwise its rectangle does.
+    // onto the screen from another cell, which it does only when the monitors change; otherwise
+    // its rectangle does (a window dragged or moved by its application since went where it is).
     Rect before = r;
     int desktop = mirel::DesktopOfRect(from, current, r);
-    if (const auto place = places_.find(window); usePlaces && place != places_.end()) {
+    const bool monitorsChanged = from != to;
+    if (const auto place = places_.find(window);
+        usePlaces && monitorsChanged && desktop == current && place != places_.end()) {
       const int placed = mirel::DesktopOfRect(from, place->second.current, place->second.rect);
       if (place->second.current == current && placed != current && placed >= 0 &&
           placed < kDesktopCount && r != place->second.rect) {

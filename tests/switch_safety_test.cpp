@@ -133,5 +133,14 @@ TEST_F(SwitchSafety, AWindowCloakedOnAnotherDesktopIsHeldUntilItComesBack) {
   EXPECT_EQ(RectOf(w), (Rect{100, 100, 400, 300}));
 }
 
+TEST_F(SwitchSafety, AWorkAreaChangeLeavesAWindowMovedSinceTheSwitchWhereItWent) {
+  const Hwnd w = WindowOn(0, "Dragged");
+  engine.SwitchToDesktop(1);
+  ws.MoveWindow(w, 100 + W, 100, 300, 200, true);  // to desktop 3, by a drag or its application
+  engine.DisplayChanged();
+  EXPECT_EQ(RectOf(w).left, 100 + W);
+  EXPECT_EQ(engine.DesktopOfWindow(w), 2);
+}
+
 }  // namespace
 }  // namespace mirel::test
