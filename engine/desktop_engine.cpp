@@ -782,12 +782,17 @@ void TDesktopEngine::TakeOverDesktops(bool recovered) {
   const TDesktopLayout live = ChooseLayout(ws_.VirtualScreen());
   layout_ = state.Layout.value_or(live);
   currentDesktop_ = static_cast<std::uint16_t>(state.Current.value_or(0));
-  if (state.Switch) FinishRecordedSwitch(*state.Switch);
+  // A switch record whose offset is not the one between its desktops was not written by the
+  // program: its moves would be anything, and their sums could overflow.
+  if (state.Switch) {
+    const Point offset = layout_.Offset(state.Switch->From, state.Switch->To);
+    if (state.Switch->Delta == Point{-offset.x, -offset.y}) FinishRecordedSwitch(*state.Switch);
+  }
   for (const TRestoreHome& home : state.RestoreHomes) {
     // A home far beyond the plane of the desktops was not written by the program.
-    constexpr std::int32_t kPlaneReach = 1 << 20;
-    const bool onPlane = std::abs(home.PlaneTopLeft.x) < kPlaneReach &&
-                         std::abs(home.PlaneTopLeft.y) < kPlaneReach;
+    constexpr std::int64_t kPlaneReach = 1 << 20;
+    const bool onPlane = std::abs(std::int64_t{home.PlaneTopLeft.x}) < kPlaneReach &&
+                         std::abs(std::int64_t{home.PlaneTopLeft.y}) < kPlaneReach;
     if (onPlane && ws_.IsWindow(home.Handle)) restoreHomes_[home.Handle] = home;
   }
   // Monitors that changed between the runs: the windows follow as they would have at once.

@@ -2,6 +2,7 @@
 // while the program holds them, messages that arrive while a switch waits, layouts that change.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <utility>
 
 #include "tests/engine_fixture.h"
@@ -140,6 +141,16 @@ TEST_F(SwitchSafety, AWorkAreaChangeLeavesAWindowMovedSinceTheSwitchWhereItWent)
   engine.DisplayChanged();
   EXPECT_EQ(RectOf(w).left, 100 + W);
   EXPECT_EQ(engine.DesktopOfWindow(w), 2);
+}
+
+TEST_F(SwitchSafety, AStoredSwitchOrHomeOutsideTheLayoutIsNotActedOn) {
+  const Hwnd w = WindowOn(0, "W");
+  TDesktopRecord record(registry);
+  record.Write(0, engine.Layout());
+  record.BeginSwitch({0, 2, {INT32_MAX, 0}, {{w, {100, 100}}}});
+  record.WriteRestoreHomes({{w, {100, 100}, {INT32_MIN, INT32_MIN}}});
+  engine.TakeOverDesktops(false);
+  EXPECT_EQ(RectOf(w).left, 100);
 }
 
 }  // namespace
