@@ -705,6 +705,28 @@ void TDesktopEngine::Relayout(const TDesktopLayout& from, const TDesktopLayout& 
   if (!moves.empty() || !stuck.empty()) PlaceWindows(moves, stuck);
   places_.clear();
   for (const auto* list : {&moves, &stuck, &staying}) RememberPlaces(*list, current);
+  RemapHomes(from, to, monitors);
+}
+
+void TDesktopEngine::RemapHomes(const TDesktopLayout& from, const TDesktopLayout& to,
+                                const std::vector<MonitorInfo>& monitors) {
+  if (restoreHomes_.empty()) return;
+  const int current = currentDesktop_;
+  for (auto& [window, home] : restoreHomes_) {
+    Placement placement;
+    if (!ws_.GetWindowPlacement(window, placement)) continue;
+    const Size size{placement.rcNormalPosition.Width(), placement.rcNormalPosition.Height()};
+    const Point p = ScreenFromPlane(from, current, home.PlaneTopLeft, size);
+    const Rect r{p.x, p.y, p.x + size.cx, p.y + size.cy};
+    const int desktop = mirel::DesktopOfRect(from, current, r);
+    if (desktop < 0 || desktop >= kDesktopCount) continue;
+    // The same place within its desktop's cell as a window there gets, on a monitor of it.
+    const Point offset = from.Offset(current, desktop);
+    const Rect local = KeepOnMonitors(OffsetRect(r, {-offset.x, -offset.y}), monitors);
+    home.PlaneTopLeft =
+        TopLeft(PlaneFromScreen(to, current, OffsetRect(local, to.Offset(current, desktop))));
+  }
+  SaveHomes();
 }
 
 // ------------------------------------------------------------------------------------------------

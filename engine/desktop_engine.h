@@ -175,6 +175,9 @@ class TDesktopEngine {
   void RememberPlaces(const std::vector<TMove>& moves, int current);
   // Puts every managed window laid out in `from` back on its desktop in `to`.
   void Relayout(const TDesktopLayout& from, const TDesktopLayout& to, bool usePlaces);
+  // The homes of restore rectangles follow their windows into the layout `to`.
+  void RemapHomes(const TDesktopLayout& from, const TDesktopLayout& to,
+                  const std::vector<MonitorInfo>& monitors);
   // Reads the virtual screen; when it differs from the layout the windows lie in (a change the
   // program was not told of), the windows follow first.
   void FollowLayout();

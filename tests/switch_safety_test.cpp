@@ -153,5 +153,21 @@ TEST_F(SwitchSafety, AStoredSwitchOrHomeOutsideTheLayoutIsNotActedOn) {
   EXPECT_EQ(RectOf(w).left, 100);
 }
 
+TEST_F(SwitchSafety, TheHomeOfAMinimizedWindowFollowsItsDesktopWhenAMonitorGoes) {
+  constexpr MonitorInfo kPrimary{{0, 0, 1024, 768}, {0, 0, 1024, 748}, true};
+  constexpr MonitorInfo kRight{{1024, 0, 2048, 768}, {1024, 0, 2048, 768}, false};
+  config.KeepWindowState = true;
+  StartOnMonitors({kPrimary, kRight});
+  const Hwnd w = ws.AddWindow("W", {3 * 2048 + 1200, 100, 3 * 2048 + 1500, 300});
+  engine.SwitchToDesktop(3);
+  ws.Minimize(w);
+  engine.SwitchToDesktop(0);
+  ws.ChangeMonitors({kPrimary});  // undocked
+  engine.DisplayChanged();
+  ws.ShowWindow(w, sw::kRestore);  // restored while its desktop is away
+  engine.SwitchToDesktop(3);
+  EXPECT_EQ(RectOf(w), (Rect{724, 100, 1024, 300}));
+}
+
 }  // namespace
 }  // namespace mirel::test
