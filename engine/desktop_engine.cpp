@@ -105,6 +105,7 @@ void TDesktopEngine::EnableWithoutWaiting(Hwnd window, bool enable) {
 void TDesktopEngine::RefreshWindowList() {
   managedWindows_.clear();
   managedVisible_.clear();
+  managedTitles_.clear();
   plan_.clear();
   lastForeground_ = ws_.GetForegroundWindow();
   const Hwnd mainWindow = host_.MainWindow();
@@ -125,6 +126,7 @@ void TDesktopEngine::RefreshWindowList() {
     if (!hiddenByUs && ws_.IsWindowCloaked(window) && !HeldOffScreen(window)) continue;
     managedWindows_.push_back(window);
     managedVisible_.push_back(visible);
+    managedTitles_.push_back(title);
   }
   // Forget the answers for windows that have gone (handles are reused).
   if (notificationArea_.size() > 2 * managedWindows_.size() + 64) notificationArea_.clear();
@@ -154,7 +156,7 @@ int TDesktopEngine::IndexOfHidden(Hwnd window) const {
 void TDesktopEngine::AddHiddenEntry(Hwnd window, bool wasForeground, bool wasEnabled) {
   hiddenIndex_.emplace(window, hiddenWindows_.size());
   hiddenWindows_.push_back(
-      std::make_unique<THiddenListItem>(THiddenListItem{window, wasForeground, wasEnabled}));
+      std::make_unique<THiddenListItem>(THiddenListItem{window, wasForeground, wasEnabled, {}}));
 }
 
 int TDesktopEngine::DesktopOfWindow(Hwnd window) { return DesktopOfRect(DesktopRect(window)); }
@@ -525,10 +527,12 @@ void TDesktopEngine::ApplyHiding(int desktop) {
         KeepWindow(window, hiddenIndex, placement);
       }
     } else {
-      // A window hidden by an earlier pass keeps its one entry; only WasForeground is refreshed.
+      // A window hidden by an earlier pass keeps its one entry; only WasForeground is refreshed,
+      // and the record when the title changed: a run after a crash knows the window by it.
       if (hiddenIndex >= 0) {
-        hiddenWindows_[static_cast<std::size_t>(hiddenIndex)]->WasForeground =
-            lastForeground_ == window;
+        THiddenListItem& entry = *hiddenWindows_[static_cast<std::size_t>(hiddenIndex)];
+        entry.WasForeground = lastForeground_ == window;
+        if (planned && entry.Title != managedTitles_[slot]) RecordHiddenApp(window);
       } else {
         AddHiddenEntry(window, lastForeground_ == window, ws_.IsWindowEnabled(window));
       }
@@ -633,8 +637,12 @@ TDesktopEngine::TPassKey::~TPassKey() {
 void TDesktopEngine::RecordHiddenApp(Hwnd window) {
   const RegKey key = HiddenAppsKey();
   if (key == 0) throw AppError(std::string("Cannot create key : ") + kHiddenAppsKeyPath);
-  registry_.SetString(key, HandleValueName(window), GetWindowTitle(ws_, window));
+  std::string title = GetWindowTitle(ws_, window);
+  registry_.SetString(key, HandleValueName(window), title);
   singleKey_.Reset();
+  if (const auto it = hiddenIndex_.find(window); it != hiddenIndex_.end()) {
+    if (auto& entry = hiddenWindows_[it->second]) entry->Title = std::move(title);
+  }
 }
 
 void TDesktopEngine::ForgetHiddenApp(Hwnd window) {

@@ -56,6 +56,8 @@ struct THiddenListItem {
   // The window accepted input when the program first hid it: only then is it enabled again, so an
   // application's own disabled window (the owner of a modal dialog) stays disabled.
   bool WasEnabled = true;
+  // The title its "HiddenApps" value holds: a crash record names the window by it.
+  std::string Title;
 };
 
 class TDesktopEngine {
@@ -249,6 +251,7 @@ class TDesktopEngine {
   std::unordered_map<Hwnd, TRestoreHome> restoreHomes_;
   std::vector<Hwnd> managedWindows_;
   std::vector<bool> managedVisible_;  // IsWindowVisible of each, as the list was made
+  std::vector<std::string> managedTitles_;  // and its title
   // By index in managedWindows_, until the hiding pass that follows a switch: whether the
   // switch's batch has already hidden the window (kPlannedHidden) or left or made it shown
   // (kPlannedShown). Empty, or kUnplanned, for the pass to decide.

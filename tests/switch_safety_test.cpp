@@ -169,5 +169,18 @@ TEST_F(SwitchSafety, TheHomeOfAMinimizedWindowFollowsItsDesktopWhenAMonitorGoes)
   EXPECT_EQ(RectOf(w), (Rect{724, 100, 1024, 300}));
 }
 
+TEST_F(SwitchSafety, AWindowRenamedWhileHiddenIsTakenBackAfterACrash) {
+  const Hwnd w = WindowOn(0, "Draft");
+  engine.SwitchToDesktop(1);
+  ws.Window(w).title = "Report";
+  engine.SwitchToDesktop(2);
+  TDesktopEngine next(ws, registry, config, host);  // the first run was killed
+  next.RefreshWindowList();
+  next.TakeOverDesktops(next.RecoverHiddenApps());
+  next.SwitchToDesktop(0);
+  EXPECT_TRUE(ws.IsWindowVisible(w) && ws.IsWindowEnabled(w));
+  EXPECT_FALSE(HiddenAppsHas(w));
+}
+
 }  // namespace
 }  // namespace mirel::test
