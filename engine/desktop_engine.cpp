@@ -806,10 +806,15 @@ void TDesktopEngine::FinishRecordedSwitch(const TRecordedSwitch& record) {
   currentDesktop_ = static_cast<std::uint16_t>(record.To);
 }
 
-void TDesktopEngine::TakeOverDesktops(bool recovered) {
+void TDesktopEngine::TakeOverDesktops(bool recovered, bool anotherCopyRuns) {
   threadAnswers_.clear();
-  const TDesktopState state = record_.Read();
   const TDesktopLayout live = ChooseLayout(ws_.VirtualScreen());
+  if (anotherCopyRuns) {
+    layout_ = live;
+    RefreshWindowList();
+    return;
+  }
+  const TDesktopState state = record_.Read();
   layout_ = state.Layout.value_or(live);
   currentDesktop_ = static_cast<std::uint16_t>(state.Current.value_or(0));
   // A switch record whose offset is not the one between its desktops was not written by the

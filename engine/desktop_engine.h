@@ -119,8 +119,10 @@ class TDesktopEngine {
   // At start: takes over the desktop on screen and the layout that the last run recorded (finishing
   // a switch it was killed in, fitting the windows to monitors that changed since) and records
   // them. `recovered` says that hidden windows were taken back: the hiding pass then runs for the
-  // desktop on screen.
-  void TakeOverDesktops(bool recovered);
+  // desktop on screen. While another copy of the program runs, what is recorded is that copy's
+  // live state, not a run that ended: `anotherCopyRuns` leaves it alone (RecoverHiddenApps is then
+  // not called either).
+  void TakeOverDesktops(bool recovered, bool anotherCopyRuns = false);
   // Shows and enables every window that the hiding option holds hidden (at shut-down).
   void ReleaseHiddenWindows();
 

@@ -182,5 +182,16 @@ TEST_F(SwitchSafety, AWindowRenamedWhileHiddenIsTakenBackAfterACrash) {
   EXPECT_FALSE(HiddenAppsHas(w));
 }
 
+TEST_F(SwitchSafety, ASecondCopyLeavesTheRecordsOfTheFirstAlone) {
+  const Hwnd w = WindowOn(0, "W");
+  engine.SwitchToDesktop(1);
+  TDesktopRecord(registry).BeginSwitch({1, 2, {-W, 0}, {{w, {100 - W, 100}}}});  // mid-switch
+  TDesktopEngine second(ws, registry, config, host);
+  second.TakeOverDesktops(false, /*anotherCopyRuns=*/true);
+  EXPECT_EQ(RectOf(w).left, 100 - W);
+  EXPECT_TRUE(HiddenAppsHas(w));
+  EXPECT_TRUE(TDesktopRecord(registry).Read().Switch.has_value());
+}
+
 }  // namespace
 }  // namespace mirel::test

@@ -23,6 +23,17 @@ constexpr int kToolBarHeight = 26;
 constexpr COLORREF kToolBarHighlight = 14410210;
 constexpr std::uint16_t kAltF4 = 0x8073;
 
+// Whether another copy of the program runs in this session: the first copy holds the mutex for
+// the life of its process.
+bool AnotherCopyRuns() {
+  static const bool another = [] {
+    static const win32::UniqueKernelHandle mutex(
+        ::CreateMutexW(nullptr, FALSE, L"Local\\Mirel Virtual Desktop"));
+    return mutex && ::GetLastError() == ERROR_ALREADY_EXISTS;
+  }();
+  return another;
+}
+
 }  // namespace
 
 TVirtualDeskForm::TVirtualDeskForm(TApplication& app)
@@ -74,9 +85,10 @@ void TVirtualDeskForm::FormCreate() {
     engine_.RefreshWindowList();
     LoadSettings();
     // Windows that an earlier run left hidden (it was killed or crashed) are taken back, and the
-    // desktop it left on screen is taken over.
-    const bool recovered = engine_.RecoverHiddenApps();
-    engine_.TakeOverDesktops(recovered);
+    // desktop it left on screen is taken over; the records of a copy that still runs are its own.
+    const bool alone = !AnotherCopyRuns();
+    const bool recovered = alone && engine_.RecoverHiddenApps();
+    engine_.TakeOverDesktops(recovered, !alone);
   });
   if (const int desktop = engine_.CurrentDesktop(); desktop != 0 || TrayFollows()) {
     ShowDesktopChosen(desktop);
