@@ -7,6 +7,11 @@
 // window's desktop is the cell that holds the centre of its rectangle; the positions of the windows
 // are the whole state of the model, and the registry keeps which desktop is on screen
 // (desktop_record.h) so that a run after a crash finds them.
+//
+// The files: desktop_engine.cpp the model, engine_switch.cpp the switch and single moves,
+// engine_hiding.cpp the hiding pass, engine_display.cpp display changes, engine_recovery.cpp what
+// keeps windows safe across runs, engine_homes.cpp the restore rectangles kept while switches keep
+// window states, desktop_engine_moves.cpp moving the active window; engine_gate.h the way in.
 #pragma once
 
 #include <cstdint>
