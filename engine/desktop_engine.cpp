@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 #include "engine/engine_internal.h"
 #include "engine/win2tree.h"
@@ -62,7 +63,10 @@ void TDesktopEngine::RefreshWindowList() {
   lastForeground_ = ws_.GetForegroundWindow();
   const Hwnd mainWindow = host_.MainWindow();
   const Hwnd appWindow = host_.ApplicationWindow();
-  for (Hwnd window : ws_.WindowsInZOrder()) {
+  const std::vector<Hwnd> all = ws_.WindowsInZOrder();
+  // The records of windows that have gone go too (handles are reused).
+  homesGone_ |= table_.KeepOnly({all.begin(), all.end()});
+  for (Hwnd window : all) {
     if (window == mainWindow || window == appWindow) continue;
     if (IsOverlay(window)) continue;
     const bool hiddenByUs = IndexOfHidden(window) >= 0;
@@ -80,23 +84,21 @@ void TDesktopEngine::RefreshWindowList() {
     managedVisible_.push_back(visible);
     managedTitles_.push_back(title);
   }
-  // Forget the answers for windows that have gone (handles are reused).
-  if (notificationArea_.size() > 2 * managedWindows_.size() + 64) notificationArea_.clear();
 }
 
 bool TDesktopEngine::HeldOffScreen(Hwnd window) {
-  const auto place = places_.find(window);
-  return place != places_.end() && DesktopOfRect(place->second.rect) != currentDesktop_;
+  const TPlace* place = table_.PlaceOf(window);
+  return place != nullptr && DesktopOfRect(place->rect) != currentDesktop_;
 }
 
 bool TDesktopEngine::IsNotificationArea(Hwnd window) {
   // Asked once per window: the class does not change, and a switch must not pay for it again.
-  auto [it, inserted] = notificationArea_.try_emplace(window, false);
-  if (inserted) {
+  std::optional<bool>& known = table_.At(window).NotificationArea;
+  if (!known) {
     const std::string className = GetWindowClass(ws_, window);
-    it->second = className == kTaskbarClass || className == kStandaloneTrayClass;
+    known = className == kTaskbarClass || className == kStandaloneTrayClass;
   }
-  return it->second;
+  return *known;
 }
 
 int TDesktopEngine::IndexOfHidden(Hwnd window) const {
@@ -125,17 +127,17 @@ Rect TDesktopEngine::DesktopRect(Hwnd window) {
 Rect TDesktopEngine::LandingRect(Hwnd window, bool answers) {
   Rect r;
   ws_.GetWindowRect(window, r);
-  const auto queued = queuedMoves_.find(window);
-  if (queued == queuedMoves_.end()) return r;
+  const Rect* queued = table_.QueuedMoveOf(window);
+  if (queued == nullptr) return r;
   if (answers) {
-    queuedMoves_.erase(queued);
+    table_.At(window).QueuedMove.reset();
     return r;
   }
-  return queued->second;
+  return *queued;
 }
 
 int TDesktopEngine::LandingDesktop(Hwnd window) {
-  if (!queuedMoves_.contains(window)) return DesktopOfWindow(window);
+  if (table_.QueuedMoveOf(window) == nullptr) return DesktopOfWindow(window);
   return DesktopOfRect(LandingRect(window, Answers(window)));
 }
 

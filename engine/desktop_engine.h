@@ -23,6 +23,7 @@
 
 #include "engine/desktop_geometry.h"
 #include "engine/engine_gate.h"
+#include "engine/window_table.h"
 #include "engine/desktop_record.h"
 #include "platform/registry.h"
 #include "platform/window_system.h"
@@ -249,13 +250,9 @@ class TDesktopEngine {
 
   TDesktopRecord record_;
   TDesktopLayout layout_;
-  // Where the last pass left each window it moved, and which desktop was then on screen.
-  struct TPlace {
-    Rect rect;
-    int current;
-  };
-  std::unordered_map<Hwnd, TPlace> places_;
-  std::unordered_map<Hwnd, TRestoreHome> restoreHomes_;
+  // One record per window the engine dealt with: place, home, queued move (window_table.h).
+  TWindowTable table_;
+  bool homesGone_ = false;  // a window with a home closed since the homes were last saved
   std::vector<Hwnd> managedWindows_;
   std::vector<bool> managedVisible_;  // IsWindowVisible of each, as the list was made
   std::vector<std::string> managedTitles_;  // and its title
@@ -271,10 +268,6 @@ class TDesktopEngine {
   // Handle -> index of its entry in hiddenWindows_; a window has at most one entry.
   std::unordered_map<Hwnd, std::size_t> hiddenIndex_;
   std::unordered_map<std::uint32_t, bool> threadAnswers_;  // for the current pass
-  std::unordered_map<Hwnd, bool> notificationArea_;         // by window, asked once
-  // The last move queued for each window whose thread was stuck, until it answers again: its
-  // next moves add to that one, and the hiding pass treats it as already there.
-  std::unordered_map<Hwnd, Rect> queuedMoves_;
   // The window the last switch activated, which the name overlay activates again when it hides.
   Hwnd switchTarget_ = 0;
   int passKeyDepth_ = 0;

@@ -42,13 +42,13 @@ void TDesktopEngine::Relayout(const TDesktopLayout& from, const TDesktopLayout& 
     Rect before = r;
     int desktop = mirel::DesktopOfRect(from, current, r);
     const bool monitorsChanged = from != to;
-    if (const auto place = places_.find(window);
-        usePlaces && monitorsChanged && desktop == current && place != places_.end()) {
-      const int placed = mirel::DesktopOfRect(from, place->second.current, place->second.rect);
-      if (place->second.current == current && placed != current && placed >= 0 &&
-          placed < kDesktopCount && r != place->second.rect) {
+    if (const TPlace* place = table_.PlaceOf(window);
+        usePlaces && monitorsChanged && desktop == current && place != nullptr) {
+      const int placed = mirel::DesktopOfRect(from, place->current, place->rect);
+      if (place->current == current && placed != current && placed >= 0 &&
+          placed < kDesktopCount && r != place->rect) {
         desktop = placed;
-        before = place->second.rect;
+        before = place->rect;
         before.right = before.left + r.Width();
         before.bottom = before.top + r.Height();
       }
@@ -63,18 +63,20 @@ void TDesktopEngine::Relayout(const TDesktopLayout& from, const TDesktopLayout& 
         .push_back({window, r, target, sw::kShowNormal, 0, kNoSlot});
   }
   if (!moves.empty() || !stuck.empty()) PlaceWindows(moves, stuck);
-  places_.clear();
+  table_.ClearPlaces();
   for (const auto* list : {&moves, &stuck, &staying}) RememberPlaces(*list, current);
   RemapHomes(from, to, monitors);
 }
 
 void TDesktopEngine::RemapHomes(const TDesktopLayout& from, const TDesktopLayout& to,
                                 const std::vector<MonitorInfo>& monitors) {
-  if (restoreHomes_.empty()) return;
+  const std::vector<TRestoreHome*> homes = table_.MutableHomes();
+  if (homes.empty()) return;
   const int current = currentDesktop_;
-  for (auto& [window, home] : restoreHomes_) {
+  for (TRestoreHome* entry : homes) {
+    TRestoreHome& home = *entry;
     Placement placement;
-    if (!ws_.GetWindowPlacement(window, placement)) continue;
+    if (!ws_.GetWindowPlacement(home.Handle, placement)) continue;
     const Size size{placement.rcNormalPosition.Width(), placement.rcNormalPosition.Height()};
     const Point p = ScreenFromPlane(from, current, home.PlaneTopLeft, size);
     const Rect r{p.x, p.y, p.x + size.cx, p.y + size.cy};

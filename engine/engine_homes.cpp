@@ -38,9 +38,8 @@ Point TDesktopEngine::RestoreShift(const Placement& placement, const Rect& windo
 
 bool TDesktopEngine::TakeHome(Hwnd window, const Placement& placement, const Rect& windowRect) {
   const Rect& restore = placement.rcNormalPosition;
-  const auto it = restoreHomes_.find(window);
-  const bool sameRestore =
-      it != restoreHomes_.end() && it->second.RestoreTopLeft == TopLeft(restore);
+  const TRestoreHome* had = table_.HomeOf(window);
+  const bool sameRestore = had != nullptr && had->RestoreTopLeft == TopLeft(restore);
   // A minimized window's restore rectangle tells its desktop only when it has no home yet (it
   // was minimized since the last pass, or its application placed it anew); a maximized one
   // belongs to the cell its window rectangle lies in.
@@ -55,8 +54,8 @@ bool TDesktopEngine::TakeHome(Hwnd window, const Placement& placement, const Rec
   }
   const TRestoreHome taken{window, TopLeft(restore),
                              TopLeft(PlaneFromScreen(layout_, currentDesktop_, home))};
-  if (sameRestore && it->second == taken) return false;
-  restoreHomes_[window] = taken;
+  if (sameRestore && *had == taken) return false;
+  table_.At(window).Home = taken;
   return true;
 }
 
@@ -69,8 +68,8 @@ Rect TDesktopEngine::KnownRestoreRect(Hwnd window, const Placement& placement,
   // Wine tells another process a window's rectangle in place of its restore rectangle (measured
   // under Wine 8.0). A window minimized since the last switch lay where that switch left it;
   // without a switch, it is taken for a window of the desktop on screen.
-  if (const auto place = places_.find(window); place != places_.end()) {
-    return OffsetRect(place->second.rect, layout_.Offset(currentDesktop_, place->second.current));
+  if (const TPlace* place = table_.PlaceOf(window)) {
+    return OffsetRect(place->rect, layout_.Offset(currentDesktop_, place->current));
   }
   const Rect& screen = layout_.Screen;
   return {screen.left, screen.top, screen.left + restore.Width(), screen.top + restore.Height()};
@@ -78,24 +77,24 @@ Rect TDesktopEngine::KnownRestoreRect(Hwnd window, const Placement& placement,
 
 Rect TDesktopEngine::HomeRect(Hwnd window, const Placement& placement, const Rect& windowRect) {
   const Rect& restore = placement.rcNormalPosition;
-  const auto it = restoreHomes_.find(window);
-  if (it == restoreHomes_.end() || it->second.RestoreTopLeft != TopLeft(restore)) {
+  const TRestoreHome* home = table_.HomeOf(window);
+  if (home == nullptr || home->RestoreTopLeft != TopLeft(restore)) {
     return KnownRestoreRect(window, placement, windowRect);
   }
   const Size size{restore.Width(), restore.Height()};
-  const Point p = ScreenFromPlane(layout_, currentDesktop_, it->second.PlaneTopLeft, size);
+  const Point p = ScreenFromPlane(layout_, currentDesktop_, home->PlaneTopLeft, size);
   return {p.x, p.y, p.x + size.cx, p.y + size.cy};
 }
 
 bool TDesktopEngine::ComeHome(Hwnd window, const Placement& placement, const Rect& r, Rect& at) {
-  const auto it = restoreHomes_.find(window);
-  if (it == restoreHomes_.end()) return false;
-  if (it->second.RestoreTopLeft == TopLeft(placement.rcNormalPosition)) {
+  const TRestoreHome* had = table_.HomeOf(window);
+  if (had == nullptr) return false;
+  if (had->RestoreTopLeft == TopLeft(placement.rcNormalPosition)) {
     const Rect home = HomeRect(window, placement, r);
     const Rect& restore = placement.rcNormalPosition;
     at = OffsetRect(r, {home.left - restore.left, home.top - restore.top});
   }
-  restoreHomes_.erase(it);
+  table_.At(window).Home.reset();
   return true;
 }
 
@@ -108,18 +107,14 @@ bool TDesktopEngine::MoveMinimizedToDesktop(Hwnd window, int desktop) {
   const Point p = CellPosition(home, desktop);
   const Rect plane = PlaneFromScreen(
       layout_, currentDesktop_, {p.x, p.y, p.x + home.Width(), p.y + home.Height()});
-  restoreHomes_[window] = {window, TopLeft(placement.rcNormalPosition), TopLeft(plane)};
+  table_.At(window).Home = TRestoreHome{window, TopLeft(placement.rcNormalPosition), TopLeft(plane)};
   SaveHomes();
   return true;
 }
 
 void TDesktopEngine::SaveHomes() {
-  std::vector<TRestoreHome> homes;
-  homes.reserve(restoreHomes_.size());
-  for (const auto& entry : restoreHomes_) homes.push_back(entry.second);
-  std::sort(homes.begin(), homes.end(),
-            [](const TRestoreHome& a, const TRestoreHome& b) { return a.Handle < b.Handle; });
-  record_.WriteRestoreHomes(homes);
+  homesGone_ = false;
+  record_.WriteRestoreHomes(table_.Homes());
 }
 
 }  // namespace mirel

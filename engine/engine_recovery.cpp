@@ -99,7 +99,7 @@ void TDesktopEngine::TakeOverDesktops(bool recovered, bool anotherCopyRuns) {
     constexpr std::int64_t kPlaneReach = 1 << 20;
     const bool onPlane = std::abs(std::int64_t{home.PlaneTopLeft.x}) < kPlaneReach &&
                          std::abs(std::int64_t{home.PlaneTopLeft.y}) < kPlaneReach;
-    if (onPlane && ws_.IsWindow(home.Handle)) restoreHomes_[home.Handle] = home;
+    if (onPlane && ws_.IsWindow(home.Handle)) table_.At(home.Handle).Home = home;
   }
   // Monitors that changed between the runs: the windows follow as they would have at once.
   if (layout_ != live) Relayout(layout_, live, false);

@@ -22,7 +22,6 @@ void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
   if (managedWindows_.empty()) return;
 
   threadAnswers_.clear();
-  std::erase_if(queuedMoves_, [this](const auto& entry) { return !ws_.IsWindow(entry.first); });
   std::vector<TMove> moves;
   std::vector<TMove> stuckMoves;
   moves.reserve(managedWindows_.size());
@@ -55,7 +54,7 @@ void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
     std::optional<Rect> restoredLater;
     if (!normal && !config_.KeepWindowState) {
       if (maximized) restoreShift = RestoreShift(placement, LandingRect(window, answers));
-      if (!answers && placed && !queuedMoves_.contains(window)) {
+      if (!answers && placed && table_.QueuedMoveOf(window) == nullptr) {
         restoredLater = placement.rcNormalPosition;
       }
       if (answers) {
@@ -69,7 +68,7 @@ void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
     }
     const Rect r = restoredLater.value_or(LandingRect(window, answers));
     Rect at = OffsetRect(r, restoreShift);
-    if (!restoreHomes_.empty() && placement.showCmd == sw::kShowNormal) {
+    if (placement.showCmd == sw::kShowNormal) {
       homesChanged |= ComeHome(window, placement, r, at);
     }
     std::int32_t limitX = 0;
@@ -101,13 +100,11 @@ void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
     }
   }
   ws_.EnableWindows(disable, kEnableTimeoutMs);
-  places_.clear();
+  table_.ClearPlaces();
   RememberPlaces(moves, to);
   RememberPlaces(stuckMoves, to);
-  homesChanged |= std::erase_if(restoreHomes_, [this](const auto& entry) {
-                    return !ws_.IsWindow(entry.first);
-                  }) > 0;
-  if (homesChanged) SaveHomes();
+  // The homes of windows closed since they were last saved go from the record too.
+  if (homesChanged || homesGone_) SaveHomes();
 }
 
 void TDesktopEngine::PlanHiding(std::vector<TMove>& moves, int to) {
@@ -152,7 +149,7 @@ void TDesktopEngine::PlaceWindows(std::vector<TMove>& moves, const std::vector<T
   for (const TMove& m : stuck) {
     ws_.SetWindowPos(m.window, 0, m.to.left, m.to.top, 0, 0,
                      kSwpNoSize | kSwpNoZOrder | kSwpNoActivate | kSwpAsyncWindowPos);
-    queuedMoves_[m.window] = m.to;
+    table_.At(m.window).QueuedMove = m.to;
   }
 
   // All moves land in one batch. A window that closes meanwhile makes DeferWindowPos give up the
@@ -189,7 +186,7 @@ void TDesktopEngine::PlaceWindows(std::vector<TMove>& moves, const std::vector<T
 }
 
 void TDesktopEngine::RememberPlaces(const std::vector<TMove>& moves, int current) {
-  for (const TMove& m : moves) places_[m.window] = {m.to, current};
+  for (const TMove& m : moves) table_.SetPlace(m.window, {m.to, current});
 }
 
 void TDesktopEngine::EnsureFocusSlots() {
@@ -284,13 +281,13 @@ void TDesktopEngine::PlaceInCell(Hwnd window, int desktop) {
   r = LandingRect(window, answers);
   const int x = target.x;
   const int y = target.y;
-  places_[window] = {{x, y, x + r.Width(), y + r.Height()}, currentDesktop_};
+  table_.SetPlace(window, {{x, y, x + r.Width(), y + r.Height()}, currentDesktop_});
   if (answers) {
     ws_.MoveWindow(window, x, y, r.Width(), r.Height(), true);
   } else {
     ws_.SetWindowPos(window, 0, x, y, r.Width(), r.Height(),
                      kSwpNoZOrder | kSwpNoActivate | kSwpAsyncWindowPos);
-    queuedMoves_[window] = {x, y, x + r.Width(), y + r.Height()};
+    table_.At(window).QueuedMove = Rect{x, y, x + r.Width(), y + r.Height()};
   }
 }
 
