@@ -42,7 +42,8 @@ bool TWindowRuleRunner::Look(std::uint64_t nowMs) {
   const std::vector<Hwnd> ready = newWindows_.TakeReady(
       nowMs, [&ws](Hwnd window) { return ws.IsWindow(window); },
       [this](Hwnd window) { return Ready(window); });
-  for (const Hwnd window : ready) ApplyRules(window);
+  // Through the engine's gate: what arrives from outside never runs inside another request.
+  for (const Hwnd window : ready) engine_.Request([this, window] { ApplyRules(window); });
   newWindows_.ForgetGone([&ws](Hwnd window) { return ws.IsWindow(window); });
   return newWindows_.Waiting();
 }

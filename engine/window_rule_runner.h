@@ -22,12 +22,14 @@ class TWindowRuleRunner {
   // A window event for a top-level window of another program. True when windows now wait to be
   // looked at again (every TNewWindows::kLookIntervalMs).
   bool WindowEvent(Hwnd window, TWindowEvent event, std::uint64_t nowMs);
-  // Looks at the waiting windows and applies the rules of those now ready. Never inside a switch,
-  // move or pass: it then waits for the next look. True while windows still wait.
+  // Looks at the waiting windows and applies the rules of those now ready, each as a request
+  // through the engine's gate. Never inside a switch, move or pass: it then waits for the next
+  // look. True while windows still wait.
   bool Look(std::uint64_t nowMs);
   bool Waiting() const { return newWindows_.Waiting(); }
   // "Apply rules now": the rules for every open window that no rule has placed yet (a window a rule
   // placed and the user moved since stays where the user put it). Returns how many a rule placed.
+  // The caller runs it as a request through the engine's gate, as it does ApplyRules.
   int ApplyToOpenWindows();
   // The one way a rule reaches a window: its first matching rule, applied. False when none applied
   // (no rule, already placed, owned by a visible window, the engine busy).

@@ -215,8 +215,10 @@ bool TVirtualDeskForm::RulesCommand(HWND control, int code) {
     WindowRules_.erase(WindowRules_.begin() + selected);
     RulesChanged(-1);
   } else if (control == ApplyRulesButton_) {
-    RuleRunner_.ApplyToOpenWindows();
-    RefreshWindowsTree();
+    engine_.Request([this] {
+      RuleRunner_.ApplyToOpenWindows();
+      RefreshWindowsTree();
+    });
   } else {
     return false;
   }
@@ -249,8 +251,10 @@ void TVirtualDeskForm::RuleForSelectedWindow(TRuleAction action) {
   RulesChanged(0);
   ShowRuleInFields(*rule);
   // The selected window is the first of its program to follow the rule.
-  RuleRunner_.ApplyRules(window);
-  RefreshWindowsTree();
+  engine_.Request([this, window] {
+    RuleRunner_.ApplyRules(window);
+    RefreshWindowsTree();
+  });
 }
 
 }  // namespace mirel::win32

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_window_system.h"
 
 #include <exception>
+#include <string>
 #include <thread>
 
 #include "platform/win32/enable_side_by_side.h"
@@ -107,7 +108,15 @@ bool Win32WindowSystem::IsWindowCloaked(Hwnd window) {
   using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
   static const GetAttribute getAttribute = [] {
     HMODULE dwm = ::LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (dwm == nullptr) dwm = ::LoadLibraryW(L"dwmapi.dll");  // systems without the flag
+    if (dwm == nullptr) {
+      // Systems without the flag: by its full path in the system folder, never by a search that
+      // starts in the program's own folder, where anyone may have put a DLL of that name.
+      wchar_t folder[MAX_PATH] = {};
+      const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+      if (length > 0 && length < MAX_PATH - 12) {
+        dwm = ::LoadLibraryW((std::wstring(folder, length) + L"\\dwmapi.dll").c_str());
+      }
+    }
     // Kept loaded for the life of the process: the pointer is used until the end.
     return dwm ? reinterpret_cast<GetAttribute>(
                      reinterpret_cast<void*>(::GetProcAddress(dwm, "DwmGetWindowAttribute")))
