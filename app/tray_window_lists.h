@@ -1,6 +1,7 @@
 // The tray menu's lists of windows ("Switch To", "Move here"), filled when their submenu opens:
 // the menu itself appears without a look at any window, and the lists of one opening come from
-// one tree of windows, built when the first of them opens.
+// one tree of windows, built when the first of them opens. What the last tree learnt of the windows
+// that did not move is not asked again.
 #pragma once
 
 #include <memory>
@@ -27,6 +28,7 @@ class TTrayWindowLists {
   IWindowSystem& ws_;
   TIsHiddenByProgram isHiddenByProgram_;
   std::unique_ptr<TWindowNode> tree_;
+  TWindowFactsCache facts_;  // from one opening to the next
 };
 
 }  // namespace mirel

@@ -83,6 +83,25 @@ TEST_F(WindowTreeTest, TrayListsOfOneOpeningShareOneTreeAndTheNextOpeningReadsAf
   EXPECT_EQ(Captions(moveHere), (std::vector<std::string>{"&Browser", "&Editor"}));
 }
 
+// What the next opening takes over of a window is read again once its rectangle changed: a window
+// minimized since, or one whose owner came while it moved.
+TEST_F(WindowTreeTest, TrayListsAskAgainOfAWindowThatMoved) {
+  TTrayWindowLists lists(ws, IsHidden());
+  const TMenuClick onClick = [this](const TMenuItem& item) { clicks.push_back(item.Tag); };
+  const Hwnd editor = ws.AddWindow("Editor", kRect);
+  const Hwnd find = ws.AddWindow("Find", {10, 10, 100, 100});
+  const Hwnd notes = ws.AddWindow("Notes", kRect);
+  lists.MenuOpens();
+  lists.Fill(switchTo, true, onClick);
+  ASSERT_EQ(Captions(switchTo), (std::vector<std::string>{"&Editor", "&Find", "&Notes"}));
+  ws.Minimize(notes);
+  ws.Window(find).owner = editor;
+  ws.Window(find).rect = {20, 20, 110, 110};
+  lists.MenuOpens();
+  lists.Fill(switchTo, true, onClick);
+  EXPECT_EQ(Captions(switchTo), (std::vector<std::string>{"&Editor - Find"}));
+}
+
 // --- Which windows are listed ------------------------------------------------------------------
 
 TEST_F(WindowTreeTest, NothingListableLeavesBothSubmenusEmpty) {
