@@ -23,8 +23,8 @@ class TMenuPopup : public TPopupMenu {
   TMenuItem Items;  // the top-level items
 
   // The owner window forwards WM_MEASUREITEM and WM_DRAWITEM here; true when they were for a
-  // menu image of this menu.
-  static bool MeasureItem(MEASUREITEMSTRUCT& measure);
+  // menu image of this menu. Images take the list's size, which follows the owner's DPI.
+  bool MeasureItem(MEASUREITEMSTRUCT& measure) const;
   bool DrawItem(const DRAWITEMSTRUCT& draw) const;
 
  protected:

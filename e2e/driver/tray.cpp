@@ -13,18 +13,22 @@
 namespace mirel::e2e {
 namespace {
 
-constexpr int kIconSize = 20;
-constexpr int kPictureSize = 16;
+// Each icon's place: the small icon size of the session's DPI and a 2-pixel border around it
+// (20 x 20 at 96 DPI, 36 x 36 at 192). The test process runs at the shell's DPI.
+int PictureSize() { return GetSystemMetrics(SM_CXSMICON); }
+int PlaceSize() { return PictureSize() + 4; }
 
 }  // namespace
 
 POINT TrayIconCentre(int desktop) {
+  const int kIconSize = PlaceSize();
   const int order = kTrayIconCount - desktop;  // 0-based position in the order of adding
   return POINT{GetSystemMetrics(SM_CXSCREEN) - kIconSize * order - kIconSize / 2,
                GetSystemMetrics(SM_CYSCREEN) - kIconSize / 2};
 }
 
 RECT TrayIconArea(int desktop) {
+  const int kIconSize = PlaceSize();
   const POINT centre = TrayIconCentre(desktop);
   return RECT{centre.x - kIconSize / 2, centre.y - kIconSize / 2, centre.x + kIconSize / 2,
               centre.y + kIconSize / 2};
@@ -37,6 +41,7 @@ RECT TrayIconsArea() {
 }
 
 bool TrayIconShown(int desktop) {
+  const int kPictureSize = PictureSize();
   const POINT centre = TrayIconCentre(desktop);
   const RECT picture{centre.x - kPictureSize / 2, centre.y - kPictureSize / 2,
                      centre.x + kPictureSize / 2, centre.y + kPictureSize / 2};
