@@ -590,6 +590,16 @@ TEST_F(DpiTest, PicturesLabelsAndPagesTakeTheSessionsScale) {
   // Measured: 5, 7 and 9 pixels at 96, 144 and 192 DPI; a font that stays at its 96-DPI size
   // keeps 5.
   EXPECT_GE(bottom - top + 1, MulDiv(4, dpi, 96)) << "label ink " << bottom - top + 1 << " px";
+
+  // The desktop's name in letters of the primary monitor's scale: 53 pixels high at 96 DPI.
+  // Placed at its show, centred (never at the top left, where it was made), and kept when hidden.
+  SwitchByHotKey(2);
+  RECT name{};
+  ASSERT_TRUE(Eventually("the overlay placed", [&] {
+    name = WindowRect(Overlay());
+    return name.left > 0;
+  }));
+  EXPECT_NEAR(name.bottom - name.top, MulDiv(53, dpi, 96), dpi / 48) << Describe(Overlay());
 }
 
 }  // namespace
