@@ -153,6 +153,13 @@ void TSleepTimerForm::FormShow() {
 
   // The picture is read afresh at every show, without looking for the file first: a missing or
   // unreadable file is reported in the error box and the dialog still comes up, without picture.
+  if (const DWORD error = LoadPicture(); error != ERROR_SUCCESS) {
+    app_.ShowException(
+        CannotOpenFileMessage(SleepPicturePath(ProgramFolder()), SystemErrorText(error)));
+  }
+}
+
+DWORD TSleepTimerForm::LoadPicture() {
   const std::string path = SleepPicturePath(ProgramFolder());
   UniqueBitmap picture(static_cast<HBITMAP>(
       ::LoadImageW(nullptr, Wide(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
@@ -161,7 +168,13 @@ void TSleepTimerForm::FormShow() {
   if (!picture && error == ERROR_SUCCESS) error = ERROR_INVALID_DATA;
   // The file's picture is made for 96 DPI: at the form's DPI it fills the same frame.
   SetPicture(ScaledPicture(std::move(picture), Scaled(kImageWidth), Scaled(kImageHeight)));
-  if (error != ERROR_SUCCESS) app_.ShowException(CannotOpenFileMessage(path, SystemErrorText(error)));
+  return error;
+}
+
+void TSleepTimerForm::DpiChanged(UINT dpi, const RECT& suggested) {
+  TForm::DpiChanged(dpi, suggested);
+  // Reported at the next show, not while the window is being moved.
+  if (Visible()) LoadPicture();
 }
 
 void TSleepTimerForm::SetPicture(UniqueBitmap picture) {
