@@ -411,6 +411,9 @@ TEST_F(PowerHelpTest, TurnOffMonitorReturnsAtOnceWhileAnApplicationHangs) {
     about = program.Window(kAboutClass);
     return about != nullptr && IsWindowVisible(about);
   }));
+  // "At once": the program was back in its event loop while the application still hung. A
+  // program that waited for every window would show the box only after the sleeper woke.
+  EXPECT_FALSE(Answers(sleeper, 100)) << "the command returned only once the application woke";
   ClickControl(RequireChild(about, "Button", "OK"));
   EXPECT_TRUE(Eventually("the about box closed", [&] { return !IsWindowVisible(about); }));
 }

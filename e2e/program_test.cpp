@@ -491,15 +491,15 @@ class MonitorsTest : public ProgramFixture {
     for (auto& [title, left] : lefts) left += dx;
     return lefts;
   }
-  // The desktop (1..8) whose cell holds the window's centre, counted by the test from the live
-  // virtual screen with desktop `current` on screen.
-  int DesktopOf(const std::string& title, int current) const {
+  // Whether the window's centre lies in the cell [left, right) x [0, 768): the cell of its
+  // desktop, given by the test in literal coordinates.
+  ::testing::AssertionResult CentreIn(const std::string& title, int left, int right) const {
     const RECT r = WindowRect(Sample(title));
-    const RECT screen = VirtualScreen();
-    const int w = screen.right - screen.left, h = screen.bottom - screen.top;
-    const int column = ((r.left + r.right) / 2 - screen.left + w * ((current - 1) % 4)) / w;
-    const int row = ((r.top + r.bottom) / 2 - screen.top + h * ((current - 1) / 4)) / h;
-    return 1 + column + 4 * row;
+    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    if (x >= left && x < right && y >= 0 && y < 768) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << title << "'s centre " << x << "," << y << " is not in "
+                                         << left << ".." << right << "\n"
+                                         << DescribeSampleWindows();
   }
   void Switch(int desktop) { SwitchByHotKey(desktop); }
 };
@@ -543,17 +543,20 @@ TEST_F(MonitorsTest, ALiveChangeKeepsEveryWindowOnItsDesktop) {
                                   MAKELPARAM(1024, 768), SMTO_ABORTIFHUNG, 30000, &answer),
               0);
   };
-  const std::map<std::string, int> desktops{{"P1", 1}, {"S1", 1}, {"P2", 2}, {"S3", 3}};
   change("xrandr --output DUMMY1 --off", 1024);
-  // S1's monitor is gone: it lies on desktop 1's primary monitor now, at its right edge.
+  // S1's monitor is gone: it lies on desktop 1's primary monitor now, at its right edge. With
+  // desktop 2 on screen, desktop 1's cell is [-1024, 0), 2's [0, 1024), 3's [1024, 2048).
   EXPECT_EQ(WindowRect(Sample("S1")).left, 784 - 1024) << DescribeSampleWindows();
-  for (const auto& [title, desktop] : desktops) {
-    EXPECT_EQ(DesktopOf(title, 2), desktop) << title << "\n" << DescribeSampleWindows();
-  }
+  EXPECT_TRUE(CentreIn("P1", -1024, 0));
+  EXPECT_TRUE(CentreIn("S1", -1024, 0));
+  EXPECT_TRUE(CentreIn("P2", 0, 1024));
+  EXPECT_TRUE(CentreIn("S3", 1024, 2048));
   change("xrandr --output DUMMY1 --mode 800x600 --left-of DUMMY0", 1824);
-  for (const auto& [title, desktop] : desktops) {
-    EXPECT_EQ(DesktopOf(title, 2), desktop) << title << "\n" << DescribeSampleWindows();
-  }
+  // The monitor back on the left: desktop 2's cell is [-800, 1024), 1's and 3's beside it.
+  EXPECT_TRUE(CentreIn("P1", -2624, -800));
+  EXPECT_TRUE(CentreIn("S1", -2624, -800));
+  EXPECT_TRUE(CentreIn("P2", -800, 1024));
+  EXPECT_TRUE(CentreIn("S3", 1024, 2848));
   EXPECT_TRUE(WindowsEventually({"P1", "S1", "S3"}, {"P2"}));
   Switch(3);
   EXPECT_TRUE(WindowsEventually({"P1", "S1", "P2"}, {"S3"}));
@@ -600,8 +603,10 @@ class DeskCommandTest : public ProgramFixture {
   // Both windows lie in the cell of desktop `holds` with `onScreen` on the screen, at the places
   // they had; shown when that is the desktop on screen, else hidden, disabled and recorded.
   ::testing::AssertionResult FamilyEventuallyOn(int holds, int onScreen) const {
-    const int dx = W * (((holds - 1) & 3) - ((onScreen - 1) & 3));
-    const int dy = H * (((holds - 1) >> 2) - ((onScreen - 1) >> 2));
+    // Column and row of desktops 1 to 8: 1 to 4 in the top row, 5 to 8 below them.
+    constexpr POINT kCell[8] = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 1}, {1, 1}, {2, 1}, {3, 1}};
+    const int dx = W * (kCell[holds - 1].x - kCell[onScreen - 1].x);
+    const int dy = H * (kCell[holds - 1].y - kCell[onScreen - 1].y);
     const bool shown = holds == onScreen;
     return Eventually(
         "Notepad and Find on desktop " + std::to_string(holds) + " with desktop " +
@@ -649,9 +654,10 @@ class DeskCommandTest : public ProgramFixture {
 // does. Then the step keys wrap round both ends, alone and with the family going along.
 TEST_F(DeskCommandTest, HotKeysMoveNotepadWithItsFindDialogAndStepThroughTheDesktops) {
   OpenNotepadWithFind();
-  int desktop = 1;
-  for (int step = 0; step < 8; ++step) {
-    const int target = desktop % 8 + 1;
+  // From the desktop on screen to the next one, round from 8 to 1.
+  constexpr std::pair<int, int> kSteps[8] = {{1, 2}, {2, 3}, {3, 4}, {4, 5},
+                                             {5, 6}, {6, 7}, {7, 8}, {8, 1}};
+  for (const auto& [desktop, target] : kSteps) {
     PressUntil({VK_SHIFT, VK_CONTROL, VK_MENU, FunctionKey(target)},
                "Shift+Ctrl+Alt+F" + std::to_string(target),
                [&] { return !IsWindowVisible(editor); });
@@ -659,9 +665,7 @@ TEST_F(DeskCommandTest, HotKeysMoveNotepadWithItsFindDialogAndStepThroughTheDesk
     SwitchByHotKey(target);
     ASSERT_TRUE(FamilyEventuallyOn(target, target));
     AwaitFindInFront();
-    desktop = target;
   }
-  ASSERT_EQ(desktop, 1);
 
   PressUntil({VK_CONTROL, VK_MENU, VK_LEFT}, "Ctrl+Alt+Left", [&] { return OverlayCaptionIs(8); });
   ASSERT_TRUE(FamilyEventuallyOn(1, 8));

@@ -39,9 +39,10 @@ constexpr int kDownsToMoveHere = 5;
 constexpr int kDownsToMoveActiveWindow = 6;
 
 // A tray menu, posted for as the shell posts it right after a switch, that opens only once the
-// desktop's name (up for 0.7 s) has gone: none in 16 (64-bit), taken as 1 in 5 (the 95 % bound
-// for none seen).
-constexpr LossyAction kMenuWhileNameShows{"tray menu opened after the name went", 1.0 / 5, 3};
+// desktop's name (up for 0.7 s) has gone: none in 16 (64-bit), one in 70 (32-bit, while two
+// builds ran beside it), taken as 1 in 18 (the 95 % bound for one in 86). Four tries, so that
+// the allowance (two repeats for the test's one menu) is what bounds it.
+constexpr LossyAction kMenuWhileNameShows{"tray menu opened after the name went", 1.0 / 18, 4};
 
 // How far from the pointer the menu may open: it lies against the pointer, moved only to stay
 // inside the work area, which leaves out the 20-pixel taskbar once the shell has set it.
@@ -327,8 +328,10 @@ TEST_F(SwitchToTest, AWindowOfDesktop4SwitchesThereAndActivatesItLeavingTheTrayA
   keys.push_back('K');
   PressInMenuUntilClosed(keys);
 
-  ASSERT_TRUE(WindowsEventuallyAt({{"Alpha", 10 - 3 * W}, {"Gamma", 10 - 2 * W}, {"Kappa", 100}}));
+  // The switch has the time any switch has from the menu's close; the windows are in place at
+  // its end.
   ASSERT_TRUE(SwitchCompleted(4));
+  ASSERT_TRUE(WindowsEventuallyAt({{"Alpha", 10 - 3 * W}, {"Gamma", 10 - 2 * W}, {"Kappa", 100}}));
   const HWND kappa = Sample("Kappa");
   // The name of the desktop shows for a moment and then hands the focus back.
   ASSERT_TRUE(Eventually("the overlay hidden",

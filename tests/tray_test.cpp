@@ -787,16 +787,22 @@ namespace {
 
 TEST(TrayMarks, PictureOfEachIconForEachDesktopOnScreen) {
   using enum TTrayPicture;
+  // Icons 1 to 4 for desktops 1 to 8 on screen: A active, B the desktop below, - idle.
+  constexpr const char* kFollowing[8] = {"A---", "-A--", "--A-", "---A",
+                                         "B---", "-B--", "--B-", "---B"};
+  constexpr const char* kNotFollowing[8] = {"A---", "-A--", "--A-", "---A",
+                                            "----", "----", "----", "----"};
+  const auto letter = [](TTrayPicture picture) {
+    return picture == kActive ? 'A' : picture == kBelow ? 'B' : '-';
+  };
   for (int marked = 0; marked < 8; ++marked) {
+    std::string followed, chosen;
     for (int icon = 0; icon < 4; ++icon) {
-      const TTrayPicture followed = TrayIconPicture(icon, marked, true);
-      const TTrayPicture chosen = TrayIconPicture(icon, marked, false);
-      const TTrayPicture expected =
-          marked == icon ? kActive : marked == icon + 4 ? kBelow : kIdle;
-      EXPECT_EQ(followed, expected) << "desktop " << marked + 1 << ", icon " << icon + 1;
-      // Not following: only desktops 1 to 4 mark an icon, as before.
-      EXPECT_EQ(chosen, marked == icon ? kActive : kIdle);
+      followed += letter(TrayIconPicture(icon, marked, true));
+      chosen += letter(TrayIconPicture(icon, marked, false));
     }
+    EXPECT_EQ(followed, kFollowing[marked]) << "desktop " << marked + 1 << ", following";
+    EXPECT_EQ(chosen, kNotFollowing[marked]) << "desktop " << marked + 1 << ", not following";
   }
   EXPECT_EQ(TrayIconPicture(0, -1, true), kIdle);
 }

@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "app/tray_window_lists.h"
 #include "engine/sticky.h"
 #include "platform/sim/sim_window_system.h"
 #include "platform/utf.h"
@@ -63,6 +64,24 @@ class WindowTreeTest : public ::testing::Test {
   TMenuItem moveHere;
   TMenuItem switchTo;
 };
+
+// The tray menu fills its lists when they open: the lists of one opening share one tree, and the
+// next opening looks at the windows afresh.
+TEST_F(WindowTreeTest, TrayListsOfOneOpeningShareOneTreeAndTheNextOpeningReadsAfresh) {
+  TTrayWindowLists lists(ws, IsHidden());
+  const TMenuClick onClick = [this](const TMenuItem& item) { clicks.push_back(item.Tag); };
+  ws.AddWindow("Editor", kRect);
+  lists.MenuOpens();
+  lists.Fill(switchTo, true, onClick);
+  ws.AddWindow("Browser", kRect);  // opened while the menu is open
+  lists.Fill(moveHere, false, onClick);
+  lists.Fill(switchTo, true, onClick);  // opened a second time: refilled, not appended to
+  EXPECT_EQ(Captions(switchTo), (std::vector<std::string>{"&Editor"}));
+  EXPECT_EQ(Captions(moveHere), (std::vector<std::string>{"&Editor"}));
+  lists.MenuOpens();
+  lists.Fill(moveHere, false, onClick);
+  EXPECT_EQ(Captions(moveHere), (std::vector<std::string>{"&Browser", "&Editor"}));
+}
 
 // --- Which windows are listed ------------------------------------------------------------------
 

@@ -291,6 +291,9 @@ LRESULT TVirtualDeskForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
         return TRUE;
       }
       break;
+    case WM_INITMENUPOPUP:
+      if (TrayPopup_ && TrayPopup_->InitPopup(reinterpret_cast<HMENU>(wParam))) return 0;
+      break;
     case WM_DISPLAYCHANGE:
       engine_.DisplayChanged();
       return 0;

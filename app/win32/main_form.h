@@ -10,6 +10,7 @@
 
 #include "app/actions.h"
 #include "app/sleep_timer.h"
+#include "app/tray_window_lists.h"
 #include "app/win32/form.h"
 #include "app/win32/image_list.h"
 #include "app/win32/menu_popup.h"
@@ -165,6 +166,8 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   std::unique_ptr<TMenuPopup> TrayPopup_;
   TMenuItem* mSwitchTo_ = nullptr;
   TMenuItem* mMoveHere_ = nullptr;
+  TTrayWindowLists trayLists_{
+      ws_, [this](Hwnd window) { return engine_.IndexOfHidden(window) >= 0; }};
   std::array<std::unique_ptr<TTrayIcon>, 4> trayIcons_;  // TrayIcon1 .. TrayIcon4
 
   TfDesktopName* fDesktopName_ = nullptr;

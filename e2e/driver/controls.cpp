@@ -45,7 +45,7 @@ std::vector<HWND> ChildrenOfClass(HWND parent, const std::string& className) {
 }
 
 RECT RemoteItemRect(HWND control, UINT message, WPARAM wParam) {
-  const RemoteMemory memory(control, sizeof(RECT));
+  const RemoteMemory memory(control, sizeof(RECT));  // no pointers: one layout
   DWORD_PTR answer = 0;
   if (!SendMessageTimeoutA(control, message, wParam, reinterpret_cast<LPARAM>(memory.Address()),
                            SMTO_ABORTIFHUNG, 5000, &answer) ||
@@ -93,16 +93,18 @@ bool HasStaticText(HWND window, const std::string& text) {
 
 std::string NodeText(HWND tree, HTREEITEM item) {
   constexpr std::size_t kTextUnits = 512;
-  const RemoteMemory memory(tree, sizeof(TVITEMW) + kTextUnits * sizeof(wchar_t));
-  TVITEMW request{};
-  request.mask = TVIF_TEXT | TVIF_HANDLE;
-  request.hItem = item;
-  request.pszText = reinterpret_cast<wchar_t*>(memory.Address() + sizeof(TVITEMW));
-  request.cchTextMax = kTextUnits;
-  memory.Write(0, &request, sizeof request);
-  if (!Ask(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(memory.Address()))) return {};
+  constexpr std::size_t kRoom = 64;  // the item, of either layout; the text follows it
+  const RemoteMemory memory(tree, kRoom + kTextUnits * sizeof(wchar_t));
+  const TreeItemLayout layout = TreeItemFor(memory.ProcessBitness());
+  StructBytes request(memory.ProcessBitness(), layout.size);
+  request.SetUint32(layout.mask, TVIF_TEXT | TVIF_HANDLE);
+  request.SetPointer(layout.hItem, reinterpret_cast<std::uintptr_t>(item));
+  request.SetPointer(layout.pszText, reinterpret_cast<std::uintptr_t>(memory.Address() + kRoom));
+  request.SetUint32(layout.cchTextMax, kTextUnits);
+  memory.Write(0, request);
+  if (!Ask(tree, TVM_GETITEMW, 0, memory.AddressParam())) return {};
   wchar_t text[kTextUnits] = {};
-  memory.Read(sizeof(TVITEMW), text, (kTextUnits - 1) * sizeof(wchar_t));
+  memory.Read(kRoom, text, (kTextUnits - 1) * sizeof(wchar_t));
   return win32::Utf8(text);
 }
 
@@ -145,10 +147,22 @@ bool SameText(const std::string& a, const std::string& b) {
                         y.data(), static_cast<int>(y.size())) == CSTR_EQUAL;
 }
 
+Bitness BitnessOfProcess(HANDLE process) {
+  BOOL ownWow64 = FALSE;
+  BOOL targetWow64 = FALSE;
+  if (!IsWow64Process(GetCurrentProcess(), &ownWow64) || !IsWow64Process(process, &targetWow64)) {
+    throw DriverError("IsWow64Process failed");
+  }
+  const bool systemIs64Bit = sizeof(void*) == 8 || ownWow64;
+  return systemIs64Bit && !targetWow64 ? Bitness::k64 : Bitness::k32;
+}
+
 RemoteMemory::RemoteMemory(HWND ofWindow, std::size_t size)
-    : process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                           WindowProcess(ofWindow))) {
+    : process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                               PROCESS_QUERY_LIMITED_INFORMATION,
+                           FALSE, WindowProcess(ofWindow))) {
   if (!process_) throw DriverError("cannot open the process of " + Describe(ofWindow));
+  bitness_ = BitnessOfProcess(process_.get());
   address_ = static_cast<char*>(
       VirtualAllocEx(process_.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
   if (address_ == nullptr) throw DriverError("VirtualAllocEx failed");

@@ -3,7 +3,8 @@
 //
 // Controls answer geometry messages (TB_GETITEMRECT, TCM_GETITEMRECT) by writing a RECT into the
 // caller's memory, which for another process must be memory of that process: the query allocates
-// it there (VirtualAllocEx) and reads the answer back. Both processes must have the same bitness.
+// it there (VirtualAllocEx) and reads the answer back. Structures with pointers in them are laid
+// out for that process's bitness (remote_layout.h), which may differ from the driver's.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "e2e/driver/remote_layout.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/windows_api.h"
 
@@ -74,13 +76,27 @@ class RemoteMemory {
   RemoteMemory& operator=(const RemoteMemory&) = delete;
   ~RemoteMemory();
 
+  // The bitness of the process that owns the memory: the layout of what is written there.
+  Bitness ProcessBitness() const { return bitness_; }
   char* Address() const { return address_; }
+  LPARAM AddressParam(std::size_t offset = 0) const {
+    return reinterpret_cast<LPARAM>(address_ + offset);
+  }
   void Write(std::size_t offset, const void* data, std::size_t size) const;
   void Read(std::size_t offset, void* data, std::size_t size) const;
+  // A structure of that process's layout, built with StructBytes, written at `offset`.
+  void Write(std::size_t offset, StructBytes& bytes) const {
+    Write(offset, bytes.data(), bytes.size());
+  }
 
  private:
   win32::UniqueKernelHandle process_;
+  Bitness bitness_ = Bitness::k32;
   char* address_ = nullptr;
 };
+
+// Whether `process` (opened with PROCESS_QUERY_LIMITED_INFORMATION) runs 64-bit code: asked on both
+// ends, since a 32-bit process on 64-bit Windows is a WOW64 one and 64-bit Windows runs no other.
+Bitness BitnessOfProcess(HANDLE process);
 
 }  // namespace mirel::e2e

@@ -3,7 +3,7 @@
 // Each kind of action carries its loss rate as measured on our machines (docs/testing.md) and a
 // number of tries per action. Per test, the repeats of a kind may not exceed RetryAllowance: the
 // count that the measured rate exceeds by chance in fewer than one test in a thousand (the tail of
-// the Poisson law with mean tries x rate). A program that loses presses or clicks of its own
+// the Poisson law with mean actions x rate, the actions being the calls of Retrying). A program that loses presses or clicks of its own
 // (every second one, say) runs far past it. ProgramFixture resets the tallies at the start of each
 // test and checks them at its end; fixtures of their own do the same through the two functions
 // below.
@@ -37,8 +37,8 @@ bool Retrying(const LossyAction& kind, const std::string& what,
               const std::function<bool()>& attempt,
               const std::function<void()>& beforeRepeat = {});
 
-// The most repeats a test may need for `tries` tries of `kind`.
-int RetryAllowance(const LossyAction& kind, int tries);
+// The most repeats a test may need for `actions` actions of `kind`.
+int RetryAllowance(const LossyAction& kind, int actions);
 
 // Forgets the tallies: at the start of each test.
 void ResetRetryTallies();

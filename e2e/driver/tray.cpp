@@ -1,5 +1,6 @@
 #include "e2e/driver/tray.h"
 
+#include <cstdint>
 #include <string>
 
 #include "e2e/driver/controls.h"
@@ -48,30 +49,47 @@ bool TrayIconShown(int desktop) {
   return CountColours(CaptureScreen(picture)) > 1;
 }
 
-std::vector<std::string> ShellTooltipTexts(DWORD exceptProcess) {
+std::vector<ShellTooltip> ShellTooltips(DWORD exceptProcess) {
   constexpr std::size_t kTextUnits = 512;
-  std::vector<std::string> texts;
+  std::vector<ShellTooltip> tooltips;
   for (HWND tip : TopLevelWindows()) {
     if (WindowClass(tip) != "tooltips_class32" || WindowProcess(tip) == exceptProcess) continue;
     const auto count = static_cast<UINT>(Ask(tip, TTM_GETTOOLCOUNT));
     // The tool's description and its text buffer live in the shell's memory, where the tooltip
-    // writes its answer.
-    const RemoteMemory memory(tip, sizeof(TTTOOLINFOW) + kTextUnits * sizeof(wchar_t));
+    // writes its answer, laid out for the shell's bitness.
+    constexpr std::size_t kRoom = 128;  // the description, of either layout; the text follows
+    const RemoteMemory memory(tip, kRoom + kTextUnits * sizeof(wchar_t));
+    const ToolInfoLayout layout = ToolInfoFor(memory.ProcessBitness());
+    StructBytes request(memory.ProcessBitness(), layout.size);
+    request.SetUint32(layout.cbSize, static_cast<std::uint32_t>(layout.size));
+    request.SetPointer(layout.lpszText, reinterpret_cast<std::uintptr_t>(memory.Address() + kRoom));
     for (UINT i = 0; i < count; ++i) {
-      TTTOOLINFOW info{};
-      info.cbSize = sizeof info;
-      info.lpszText = reinterpret_cast<LPWSTR>(memory.Address() + sizeof info);
-      memory.Write(0, &info, sizeof info);
+      memory.Write(0, request);
       const wchar_t none = L'\0';
-      memory.Write(sizeof info, &none, sizeof none);
-      if (Ask(tip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(memory.Address())) == 0) continue;
+      memory.Write(kRoom, &none, sizeof none);
+      if (Ask(tip, TTM_ENUMTOOLSW, i, memory.AddressParam()) == 0) continue;
+      ShellTooltip tooltip;
+      std::uint32_t tool = 0;  // a window handle: its low 32 bits are the handle in any process
+      memory.Read(layout.hwnd, &tool, sizeof tool);
+      memory.Read(layout.rect, &tooltip.area, sizeof tooltip.area);
+      MapWindowPoints(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(tool)), nullptr,
+                      reinterpret_cast<POINT*>(&tooltip.area), 2);
       std::wstring text(kTextUnits, L'\0');
-      memory.Read(sizeof info, text.data(), (kTextUnits - 1) * sizeof(wchar_t));
+      memory.Read(kRoom, text.data(), (kTextUnits - 1) * sizeof(wchar_t));
       text.resize(text.find(L'\0'));
-      texts.push_back(win32::Utf8(text));
+      tooltip.text = win32::Utf8(text);
+      tooltips.push_back(std::move(tooltip));
     }
   }
-  return texts;
+  return tooltips;
+}
+
+std::string TooltipOfIcon(const std::vector<ShellTooltip>& tooltips, int desktop) {
+  const POINT centre = TrayIconCentre(desktop);
+  for (const ShellTooltip& tooltip : tooltips) {
+    if (PtInRect(&tooltip.area, centre)) return tooltip.text;
+  }
+  return {};
 }
 
 bool TrayHasIcons() {

@@ -59,9 +59,16 @@ std::vector<HWND> MessageWindowsOf(DWORD processId);
 // when the program has no handler window.
 bool PostTrayNotification(DWORD processId, WPARAM entry, LPARAM event);
 
-// The tooltip texts of every tool of the shell's tooltip windows (those of processes other than
-// `exceptProcess`): the notification area keeps one tool per icon with the icon's tip.
-std::vector<std::string> ShellTooltipTexts(DWORD exceptProcess);
+// One tool of the shell's tooltip windows: the notification area keeps one per icon, over the
+// icon's place, with the icon's tip.
+struct ShellTooltip {
+  std::string text;
+  RECT area{};  // on the screen
+};
+// Every tool of the tooltip windows of processes other than `exceptProcess`.
+std::vector<ShellTooltip> ShellTooltips(DWORD exceptProcess);
+// The tip of the tool over icon `desktop`'s place; empty when none is there.
+std::string TooltipOfIcon(const std::vector<ShellTooltip>& tooltips, int desktop);
 
 // Tray menu commands the tests use: its first item, "Control panel", and its last, "Exit".
 void ChooseControlPanel();
