@@ -22,17 +22,16 @@ int PlaceSize() { return PictureSize() + 4; }
 }  // namespace
 
 POINT TrayIconCentre(int desktop) {
-  const int kIconSize = PlaceSize();
+  const int place = PlaceSize();
   const int order = kTrayIconCount - desktop;  // 0-based position in the order of adding
-  return POINT{GetSystemMetrics(SM_CXSCREEN) - kIconSize * order - kIconSize / 2,
-               GetSystemMetrics(SM_CYSCREEN) - kIconSize / 2};
+  return POINT{GetSystemMetrics(SM_CXSCREEN) - place * order - place / 2,
+               GetSystemMetrics(SM_CYSCREEN) - place / 2};
 }
 
 RECT TrayIconArea(int desktop) {
-  const int kIconSize = PlaceSize();
+  const int half = PlaceSize() / 2;
   const POINT centre = TrayIconCentre(desktop);
-  return RECT{centre.x - kIconSize / 2, centre.y - kIconSize / 2, centre.x + kIconSize / 2,
-              centre.y + kIconSize / 2};
+  return RECT{centre.x - half, centre.y - half, centre.x + half, centre.y + half};
 }
 
 RECT TrayIconsArea() {
@@ -42,10 +41,9 @@ RECT TrayIconsArea() {
 }
 
 bool TrayIconShown(int desktop) {
-  const int kPictureSize = PictureSize();
+  const int half = PictureSize() / 2;
   const POINT centre = TrayIconCentre(desktop);
-  const RECT picture{centre.x - kPictureSize / 2, centre.y - kPictureSize / 2,
-                     centre.x + kPictureSize / 2, centre.y + kPictureSize / 2};
+  const RECT picture{centre.x - half, centre.y - half, centre.x + half, centre.y + half};
   return CountColours(CaptureScreen(picture)) > 1;
 }
 
