@@ -552,8 +552,12 @@ TEST_F(DpiTest, PicturesLabelsAndPagesTakeTheSessionsScale) {
   const auto button = static_cast<DWORD>(Ask(toolbar, TB_GETBUTTONSIZE));
   EXPECT_EQ(LOWORD(button), icon + MulDiv(7, dpi, 96));
   EXPECT_EQ(HIWORD(button), icon + MulDiv(6, dpi, 96));
-  const Image first = SettledPicture(ToolbarButtonRect(toolbar, 0));
-  EXPECT_GE(InkRows(first, [&](std::uint32_t p) { return p != first.At(0, 0); }), icon * 3 / 4);
+  int rows = 0;  // the window may still be painting
+  EXPECT_TRUE(Eventually("button 1's picture " + std::to_string(icon * 3 / 4) + " rows high", [&] {
+    const Image first = SettledPicture(ToolbarButtonRect(toolbar, 0));
+    return (rows = InkRows(first, [&](std::uint32_t p) { return p != first.At(0, 0); })) >=
+           icon * 3 / 4;
+  })) << rows << " rows";
   EXPECT_GE(static_cast<int>(Ask(Tree(), TVM_GETITEMHEIGHT)), icon);
 
   // Nothing is clipped: every control of every page lies inside its page.

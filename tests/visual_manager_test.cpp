@@ -51,8 +51,7 @@ TEST(VisualGeometry, GridLinesCloseOnePixelInside) {
   EXPECT_EQ(lines, expected);
 }
 
-// At 192 DPI (200 %) the closing lines lie their two-pixel width inside the edge and the labels
-// keep twice the room.
+// At 200 % the closing lines lie their two-pixel width inside the edge; labels keep twice the room.
 TEST(VisualGeometry, LinesAndLabelsScaleWithTheDpi) {
   const TVisualScale scale = VisualScaleForDpi(192);
   EXPECT_EQ(scale.LineWidth, 2);
@@ -72,8 +71,7 @@ TEST(DpiScale, SizesLinesAndClickSlopAtCommonScales) {
     EXPECT_EQ(LineWidthForDpi(c.dpi), c.line) << c.dpi;
     EXPECT_EQ(ClickSlopForDpi(c.dpi), c.slop) << c.dpi;
   }
-  EXPECT_EQ(ScaleToDpi(11, 144), 17);   // 16.5 rounds away from zero, as MulDiv does
-  EXPECT_EQ(ScaleToDpi(-11, 144), -17);
+  EXPECT_EQ(ScaleToDpi(-11, 144), -17);  // -16.5 rounds away from zero, as MulDiv does
   EXPECT_EQ(ScaleToDpi(16, 0), 16);     // no DPI known: design pixels
 }
 
@@ -316,8 +314,7 @@ TEST_F(VisualManager, QuickClickOnAWindowSwitchesToItsCell) {
   EXPECT_EQ(host.overlayShows[0].caption, "Desktop 6");
 }
 
-// At 200 % one design pixel is two screen pixels: a release one pixel off is still the click, two
-// pixels off it is not.
+// At 200 % a release one pixel off the press is still the click, two pixels off it is not.
 TEST_F(VisualManager, AtTwoHundredPercentAClickMayMoveByLessThanADesignPixel) {
   WindowOn(5, "Six");
   page.SetScale(VisualScaleForDpi(192));
