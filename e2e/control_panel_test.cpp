@@ -527,8 +527,7 @@ int InkRows(const Image& image, const std::function<bool(std::uint32_t)>& ink) {
 using DpiTest = ControlPanelTest;
 
 TEST_F(DpiTest, PicturesLabelsAndPagesTakeTheSessionsScale) {
-  const win32::WindowDc screen = win32::GetWindowDc(nullptr);
-  const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSX);
+  const int dpi = GetDeviceCaps(win32::GetWindowDc(nullptr).get(), LOGPIXELSX);
   const int icon = MulDiv(16, dpi, 96);  // 16, 24, 32 px at 100, 150, 200 %
 
   // The notification area shows icon 1's own picture of its size, not a smaller one stretched.
@@ -583,10 +582,8 @@ TEST_F(DpiTest, PicturesLabelsAndPagesTakeTheSessionsScale) {
   const Image label = cells.Crop({0, cell * 2 / 3, cells.Width() / 8, cell});
   const std::uint32_t caption = Rgb(GetSysColor(COLOR_ACTIVECAPTION));
   EXPECT_GE(InkRows(label, [&](std::uint32_t p) { return p == caption; }), MulDiv(4, dpi, 96));
-  SaveArtifact(SettledPicture(WindowRect(Main())), "dpi-" + std::to_string(dpi));
 
-  // The desktop's name in letters of the primary monitor's scale: 53 pixels high at 96 DPI. The
-  // overlay is placed at its show, centred (never at the top left where it was made).
+  // The name in letters of the primary monitor's scale, 53 pixels high at 96 DPI, once placed.
   SwitchByHotKey(2);
   RECT name{};
   ASSERT_TRUE(
