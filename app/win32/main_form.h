@@ -111,7 +111,7 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   void CreateActions();
   void CreateToolBar();
   void CreatePages();
-  HWND CreatePageHeader(int page, int iconImage, const char* caption);
+  HWND CreatePageHeader(int page, const char* caption);
   void CreateTrayIcons();
   // The eight name fields in two columns of four rows, the first row at `top` (design pixels).
   void CreateNameControls(HWND page, int top);
@@ -124,13 +124,26 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   // Runs the shut-down steps once: at the end of the event loop, or when the session ends.
   void ShutDown();
 
+  // --- Pictures at the DPI of the form's monitor (main_form_pictures.cpp) ------------------------
+  // Fills the image lists at the form's DPI and the tray's pictures at the notification area's.
+  void LoadPictures();
+  // Gives the toolbar, the tree, the page headers and the visual manager the lists and sizes of
+  // the form's DPI.
+  void ApplyPictures();
+  void DpiChanged(UINT dpi, const RECT& suggested) override;
+
   Win32WindowSystem ws_;
   Win32Registry registry_;
   Win32ShellIntegration shell_;
   TDesktopEngine engine_;
   TActionList ActionManager1_;
-  TImageList IconImageList_{16, 16};
-  TImageList HeaderImages_{32, 32};
+  // Sizes in design pixels; the lists hold them at the DPI of the form's monitor
+  // (main_form_pictures.cpp).
+  static constexpr int kIconSize = 16;
+  static constexpr int kHeaderPictureSize = 32;
+  TImageList IconImageList_{kIconSize};
+  TImageList HeaderImages_{kHeaderPictureSize};  // image n: the header picture of page n
+  std::array<HWND, 5> headerPictures_{};  // one per page
 
   HWND ActionToolBar1_ = nullptr;
   HWND PageControl_ = nullptr;
@@ -143,8 +156,9 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   std::array<HWND, kHotKeySlotCount> HotkeysDesktop_{};
   HWND TrayFollowsCB_ = nullptr;
   std::array<HWND, kDesktopNameCount> DesktopNameEdits_{};
-  // Tray icons 1..4 while the desktop below is on screen.
-  TImageList TrayBelowImages_{16, 16};
+  // The tray icons' pictures at the notification area's size: desktops 1..4 idle (0..3), active
+  // (4..7) and while the desktop below is on screen (8..11).
+  TImageList TrayImages_{kIconSize};
   int trayMarked_ = -1;  // the desktop the tray icons last marked
   std::array<HWND, kCommandHotKeyCount> CommandHotKeys_{};  // on the "More hot keys" page
 
@@ -178,7 +192,7 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   void WindowPopupShow(LPARAM position);
   static LRESULT CALLBACK ProgramsTreeViewProc(HWND window, UINT message, WPARAM wParam,
                                                LPARAM lParam, UINT_PTR id, DWORD_PTR form);
-  TImageList ProgramsImageList_{16, 16};
+  TImageList ProgramsImageList_{kIconSize};
   std::unique_ptr<TMenuPopup> WindowPopup_;
 
   // --- "Visual Manager" page (main_form_visual_manager.cpp) --------------------------------------

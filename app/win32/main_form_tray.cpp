@@ -70,7 +70,7 @@ void TVirtualDeskForm::CreateTrayIcons() {
     owner.ProcessMessages = [this] { app_.ProcessMessages(); };
     auto icon = std::make_unique<TTrayIcon>(*trayPlatform_, std::move(owner));
     icon->SetCycleInterval(0);
-    icon->SetIcon(IconImageList_.IconAt(n - 1));
+    icon->SetIcon(TrayImages_.IconAt(n - 1));
     icon->PopupMenu = TrayPopup_.get();
     icon->MinimizeToTray = true;
     icon->OnClick = [this, n](TTrayIcon&) { TrayIconClick(n); };

@@ -8,7 +8,6 @@ namespace mirel::win32 {
 
 namespace {
 
-constexpr int kImageSize = 16;
 // Item data of an item with an image: the image index plus this marker.
 constexpr ULONG_PTR kImageDataBase = 0x4D490000;
 
@@ -106,10 +105,12 @@ void TMenuPopup::TrackAt(int x, int y) {
   item->Click();
 }
 
-bool TMenuPopup::MeasureItem(MEASUREITEMSTRUCT& measure) {
-  if (measure.CtlType != ODT_MENU || measure.itemData < kImageDataBase) return false;
-  measure.itemWidth = kImageSize;
-  measure.itemHeight = kImageSize;
+bool TMenuPopup::MeasureItem(MEASUREITEMSTRUCT& measure) const {
+  if (measure.CtlType != ODT_MENU || measure.itemData < kImageDataBase || images_ == nullptr) {
+    return false;
+  }
+  measure.itemWidth = static_cast<UINT>(images_->Size());
+  measure.itemHeight = static_cast<UINT>(images_->Size());
   return true;
 }
 
@@ -119,7 +120,7 @@ bool TMenuPopup::DrawItem(const DRAWITEMSTRUCT& draw) const {
   }
   const int image = static_cast<int>(draw.itemData - kImageDataBase);
   const int x = draw.rcItem.left;
-  const int y = draw.rcItem.top + (draw.rcItem.bottom - draw.rcItem.top - kImageSize) / 2;
+  const int y = draw.rcItem.top + (draw.rcItem.bottom - draw.rcItem.top - images_->Size()) / 2;
   ::ImageList_Draw(images_->Handle(), image, draw.hDC, x, y, ILD_TRANSPARENT);
   return true;
 }

@@ -24,8 +24,8 @@ class TMenuPopup : public TPopupMenu {
   TMenuItem Items;  // the top-level items
 
   // The owner window forwards WM_MEASUREITEM and WM_DRAWITEM here; true when they were for a
-  // menu image of this menu.
-  static bool MeasureItem(MEASUREITEMSTRUCT& measure);
+  // menu image of this menu. Images take the list's size, which follows the owner's DPI.
+  bool MeasureItem(MEASUREITEMSTRUCT& measure) const;
   bool DrawItem(const DRAWITEMSTRUCT& draw) const;
   // The owner window forwards WM_INITMENUPOPUP here: a submenu filled on opening (an item with
   // OnPopup) gets its items now. True when `submenu` was one of them.
