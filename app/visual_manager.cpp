@@ -281,7 +281,9 @@ void TVisualManager::MouseMove(Point pointer, Size client) {
   if (pointer.x <= 0 || pointer.x >= client.cx || pointer.y <= 0 || pointer.y >= client.cy) return;
   // A window moved out of or into the current desktop by the previous step drops out of or comes
   // back into the taskbar.
-  if (engine_.Config().HideApps) engine_.ApplyHiding(engine_.CurrentDesktop());
+  if (engine_.Config().HideApps) {
+    engine_.Request([this] { engine_.ApplyHiding(engine_.CurrentDesktop()); });
+  }
   IWindowSystem& ws = engine_.Windows();
   Rect rect;
   ws.GetWindowRect(dragWindow_, rect);
@@ -311,7 +313,7 @@ void TVisualManager::MouseUp(TMouseButton button, Point pointer) {
   dragging_ = false;
   if (click) {
     if (const auto desktop = ReleaseCell(pointer, engine_.Config().WindowCfg)) {
-      engine_.SwitchToDesktop(*desktop);
+      engine_.Request([this, to = *desktop] { engine_.SwitchToDesktop(to); });
     }
   }
   host_.InvalidatePicture();

@@ -59,6 +59,42 @@ TEST_F(HungWindowTest, ASwitchMovesEveryOtherWindowAtOnceAndTheSleeperLandsAfter
   EXPECT_TRUE(WindowsEventually({}, {kAlpha, kBeta, kGamma, kDelta, kFar, kSleeper}));
 }
 
+// A window of another program sends the program WM_DISPLAYCHANGE from inside each move the switch
+// makes, while the switch also waits on the sleeper: the change is taken once the switch is over.
+TEST_F(HungWindowTest, ADisplayChangeSentWhileASwitchWaitsLeavesEveryWindowOnItsDesktop) {
+  constexpr const char* kSleeper = "Sleeper";
+  constexpr const char* kMessenger = "Messenger";
+  const HWND sleeper = sample.Open(std::string("title=") + kSleeper +
+                                   ";x=300;y=300;w=240;h=160;hangafter=0;hangfor=6000");
+  sample.Open(std::string("title=") + kMessenger + ";x=560;y=300;w=240;h=160;onmove=" +
+              kMainFormClass);
+  ASSERT_TRUE(Eventually("the sleeper's thread asleep", [&] { return !Answers(sleeper, 100); }));
+
+  SwitchByHotKey(2);
+  ASSERT_TRUE(program.Running());
+  EXPECT_GE(sample.Told(kMessenger), 1) << "no display change was sent during the switch";
+  ASSERT_TRUE(WindowsEventuallyAt(ShiftedLefts(-W)));
+  EXPECT_EQ(WindowRect(Sample(kMessenger)).left, 560 - W);
+  ASSERT_TRUE(Eventually(
+      "the sleeper awake on desktop 1, hidden and disabled",
+      [&] {
+        return Answers(sleeper, 100) && WindowRect(sleeper).left == 300 - W &&
+               !IsWindowVisible(sleeper) && !IsWindowEnabled(sleeper);
+      },
+      std::chrono::seconds(30), [&] { return DescribeSampleWindows(); }));
+  EXPECT_TRUE(WindowsEventually({kAlpha, kBeta, kDelta, kFar, kSleeper, kMessenger}, {kGamma}));
+
+  SwitchByHotKey(1);
+  ASSERT_TRUE(WindowsEventuallyAt(StandardLefts()));
+  EXPECT_TRUE(WindowsEventually({kGamma, kDelta, kFar}, {kAlpha, kBeta, kSleeper, kMessenger}));
+  EXPECT_EQ(WindowRect(Sample(kMessenger)).left, 560);
+  EXPECT_EQ(WindowRect(sleeper).left, 300);
+  AwaitOverlayHidden();
+  ExitProgram();
+  EXPECT_TRUE(
+      WindowsEventually({}, {kAlpha, kBeta, kGamma, kDelta, kFar, kSleeper, kMessenger}));
+}
+
 // --- Windows that come and go -------------------------------------------------------------------------
 
 // Opens and closes windows of the sample on a thread of its own, through the sample's control

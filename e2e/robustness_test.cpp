@@ -345,5 +345,24 @@ TEST_F(HiddenAppsTest, OnlyTheRecordedWindowIsTakenBackAndNoOtherIsTouched) {
   EXPECT_TRUE(ReadStrings(kHiddenAppsKey).empty());
 }
 
+// --- An application that shows its window while the program holds it hidden ----------------------
+
+using ShownByItsApplicationTest = RobustnessFixture;
+
+TEST_F(ShownByItsApplicationTest, AWindowShownWhileHiddenComesBackVisibleAndEnabled) {
+  SwitchByHotKey(2);
+  ASSERT_TRUE(WindowsEventually({kAlpha, kBeta, kDelta, kFar}, {kGamma}));
+  sample.Show(kAlpha);  // shown, still disabled, on desktop 1 beside the screen
+  ASSERT_TRUE(Eventually("Alpha shown by its application",
+                         [&] { return IsWindowVisible(Sample(kAlpha)) != FALSE; }));
+  SwitchByHotKey(1);
+  ASSERT_TRUE(WindowsEventuallyAt(StandardLefts()));
+  EXPECT_TRUE(WindowsEventually({kGamma, kDelta, kFar}, {kAlpha, kBeta}));
+  EXPECT_EQ(ReadStrings(kHiddenAppsKey).count(HandleName(Sample(kAlpha))), 0u);
+  AwaitOverlayHidden();
+  ExitProgram();
+  EXPECT_TRUE(WindowsEventually({}, {kAlpha, kBeta, kGamma, kDelta, kFar}));
+}
+
 }  // namespace
 }  // namespace mirel::e2e

@@ -7,6 +7,11 @@
 // window's desktop is the cell that holds the centre of its rectangle; the positions of the windows
 // are the whole state of the model, and the registry keeps which desktop is on screen
 // (desktop_record.h) so that a run after a crash finds them.
+//
+// The files: desktop_engine.cpp the model, engine_switch.cpp the switch and single moves,
+// engine_hiding.cpp the hiding pass, engine_display.cpp display changes, engine_recovery.cpp what
+// keeps windows safe across runs, engine_homes.cpp the restore rectangles kept while switches keep
+// window states, desktop_engine_moves.cpp moving the active window; engine_gate.h the way in.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +22,8 @@
 #include <vector>
 
 #include "engine/desktop_geometry.h"
+#include "engine/engine_gate.h"
+#include "engine/window_table.h"
 #include "engine/desktop_record.h"
 #include "platform/registry.h"
 #include "platform/window_system.h"
@@ -55,11 +62,20 @@ struct THiddenListItem {
   // The window accepted input when the program first hid it: only then is it enabled again, so an
   // application's own disabled window (the owner of a modal dialog) stays disabled.
   bool WasEnabled = true;
+  // The title its "HiddenApps" value holds: a crash record names the window by it.
+  std::string Title;
 };
 
 class TDesktopEngine {
  public:
   TDesktopEngine(IWindowSystem& ws, IRegistry& registry, TsDeskCFG& config, IEngineHost& host);
+
+  // --- The way in from outside ----------------------------------------------------------------
+  // Every request from outside the engine (hot keys, the tray, commands, display changes) comes
+  // through here: it runs at once when the engine is idle, else after what runs (engine_gate.h).
+  void Request(TEngineGate::Request request, const std::string& kind = {}) {
+    gate_.Run(std::move(request), kind);
+  }
 
   // --- Desktop model ---------------------------------------------------------------------------
   void RefreshWindowList();
@@ -109,8 +125,10 @@ class TDesktopEngine {
   // At start: takes over the desktop on screen and the layout that the last run recorded (finishing
   // a switch it was killed in, fitting the windows to monitors that changed since) and records
   // them. `recovered` says that hidden windows were taken back: the hiding pass then runs for the
-  // desktop on screen.
-  void TakeOverDesktops(bool recovered);
+  // desktop on screen. While another copy of the program runs, what is recorded is that copy's
+  // live state, not a run that ended: `anotherCopyRuns` leaves it alone (RecoverHiddenApps is then
+  // not called either).
+  void TakeOverDesktops(bool recovered, bool anotherCopyRuns = false);
   // Shows and enables every window that the hiding option holds hidden (at shut-down).
   void ReleaseHiddenWindows();
 
@@ -129,6 +147,8 @@ class TDesktopEngine {
  private:
   bool IsOverlay(Hwnd window);
   bool IsNotificationArea(Hwnd window);
+  // The last pass left the window on a desktop other than the one on screen.
+  bool HeldOffScreen(Hwnd window);
   // Whether the window's thread answers messages; asked once per thread and pass. A window whose
   // thread is stuck is moved, shown, hidden and enabled without waiting for it.
   bool Answers(Hwnd window);
@@ -165,6 +185,9 @@ class TDesktopEngine {
   void RememberPlaces(const std::vector<TMove>& moves, int current);
   // Puts every managed window laid out in `from` back on its desktop in `to`.
   void Relayout(const TDesktopLayout& from, const TDesktopLayout& to, bool usePlaces);
+  // The homes of restore rectangles follow their windows into the layout `to`.
+  void RemapHomes(const TDesktopLayout& from, const TDesktopLayout& to,
+                  const std::vector<MonitorInfo>& monitors);
   // Reads the virtual screen; when it differs from the layout the windows lie in (a change the
   // program was not told of), the windows follow first.
   void FollowLayout();
@@ -227,15 +250,12 @@ class TDesktopEngine {
 
   TDesktopRecord record_;
   TDesktopLayout layout_;
-  // Where the last pass left each window it moved, and which desktop was then on screen.
-  struct TPlace {
-    Rect rect;
-    int current;
-  };
-  std::unordered_map<Hwnd, TPlace> places_;
-  std::unordered_map<Hwnd, TRestoreHome> restoreHomes_;
+  // One record per window the engine dealt with: place, home, queued move (window_table.h).
+  TWindowTable table_;
+  bool homesGone_ = false;  // a window with a home closed since the homes were last saved
   std::vector<Hwnd> managedWindows_;
   std::vector<bool> managedVisible_;  // IsWindowVisible of each, as the list was made
+  std::vector<std::string> managedTitles_;  // and its title
   // By index in managedWindows_, until the hiding pass that follows a switch: whether the
   // switch's batch has already hidden the window (kPlannedHidden) or left or made it shown
   // (kPlannedShown). Empty, or kUnplanned, for the pass to decide.
@@ -248,14 +268,11 @@ class TDesktopEngine {
   // Handle -> index of its entry in hiddenWindows_; a window has at most one entry.
   std::unordered_map<Hwnd, std::size_t> hiddenIndex_;
   std::unordered_map<std::uint32_t, bool> threadAnswers_;  // for the current pass
-  std::unordered_map<Hwnd, bool> notificationArea_;         // by window, asked once
-  // The last move queued for each window whose thread was stuck, until it answers again: its
-  // next moves add to that one, and the hiding pass treats it as already there.
-  std::unordered_map<Hwnd, Rect> queuedMoves_;
   // The window the last switch activated, which the name overlay activates again when it hides.
   Hwnd switchTarget_ = 0;
   int passKeyDepth_ = 0;
   bool switching_ = false;
+  TEngineGate gate_;
   ScopedRegKey passKey_;    // open only during a pass
   ScopedRegKey singleKey_;  // open only during one record or delete outside a pass
 };

@@ -86,13 +86,16 @@ int DesktopAt(const TDesktopLayout& layout, int current, std::int64_t x, std::in
   const std::int64_t h = layout.Screen.Height();
   // Truncating division: a window hanging less than a cell off the grid's left or top edge still
   // counts as the first column or row.
-  const std::int64_t column = (x - layout.Screen.left + w * layout.ColumnOf(current)) / w;
-  const std::int64_t row = (y - layout.Screen.top + h * layout.RowOf(current)) / h;
-  // With four columns a column right of the grid runs on into the next row, as it always has; the
-  // narrower layouts have no such neighbour and leave the grid there.
-  if (layout.Columns != kGridColumns && (column >= layout.Columns || column < 0)) {
-    return column < 0 ? -1 : kDesktopCount;
-  }
+  std::int64_t column = (x - layout.Screen.left + w * layout.ColumnOf(current)) / w;
+  std::int64_t row = (y - layout.Screen.top + h * layout.RowOf(current)) / h;
+  // Right of the last column or below the last row, short of where windows count as parked, a
+  // window belongs to the nearest cell: switches move it with that cell, and counting on into the
+  // next row would give it a desktop whose cell it is not in (or none, and it would stay hidden).
+  const Point bound = layout.ParkingBound();
+  if (column >= layout.Columns && x < bound.x) column = layout.Columns - 1;
+  if (row >= layout.Rows && y < bound.y) row = layout.Rows - 1;
+  if (column >= layout.Columns || row >= layout.Rows) return kDesktopCount;
+  if (layout.Columns != kGridColumns && column < 0) return -1;
   return static_cast<int>(
       std::clamp<std::int64_t>(column + layout.Columns * row, -0x7FFFFFFF, 0x7FFFFFFF));
 }

@@ -23,6 +23,17 @@ constexpr int kToolBarHeight = 26;
 constexpr COLORREF kToolBarHighlight = 14410210;
 constexpr std::uint16_t kAltF4 = 0x8073;
 
+// Whether another copy of the program runs in this session: the first copy holds the mutex for
+// the life of its process.
+bool AnotherCopyRuns() {
+  static const bool another = [] {
+    static const win32::UniqueKernelHandle mutex(
+        ::CreateMutexW(nullptr, FALSE, L"Local\\Mirel Virtual Desktop"));
+    return mutex && ::GetLastError() == ERROR_ALREADY_EXISTS;
+  }();
+  return another;
+}
+
 }  // namespace
 
 TVirtualDeskForm::TVirtualDeskForm(TApplication& app)
@@ -66,12 +77,15 @@ TVirtualDeskForm::~TVirtualDeskForm() {
 // ------------------------------------------------------------------------------------------------
 
 void TVirtualDeskForm::FormCreate() {
-  engine_.RefreshWindowList();
-  LoadSettings();
-  // Windows that an earlier run left hidden (it was killed or crashed) are taken back, and the
-  // desktop it left on screen is taken over.
-  const bool recovered = engine_.RecoverHiddenApps();
-  engine_.TakeOverDesktops(recovered);
+  engine_.Request([this] {
+    engine_.RefreshWindowList();
+    LoadSettings();
+    // Windows that an earlier run left hidden (it was killed or crashed) are taken back, and the
+    // desktop it left on screen is taken over; the records of a copy that still runs are its own.
+    const bool alone = !AnotherCopyRuns();
+    const bool recovered = alone && engine_.RecoverHiddenApps();
+    engine_.TakeOverDesktops(recovered, !alone);
+  });
   if (const int desktop = engine_.CurrentDesktop(); desktop != 0 || TrayFollows()) {
     ShowDesktopChosen(desktop);
   } else {
@@ -86,13 +100,16 @@ void TVirtualDeskForm::FormCreate() {
 void TVirtualDeskForm::FormDestroy() {
   UnregisterHotKeys();
   auto report = [this](const std::exception& error) { app_.ShowException(error.what()); };
-  try {
-    engine_.SwitchToDesktop(0);
-  } catch (const std::exception& error) {
-    report(error);
-  }
-  // No window stays hidden once the program has gone.
-  engine_.ReleaseHiddenWindows();
+  // Asked at the end of the session while a switch waits, this runs once the switch is over.
+  engine_.Request([this, report] {
+    try {
+      engine_.SwitchToDesktop(0);
+    } catch (const std::exception& error) {
+      report(error);
+    }
+    // No window stays hidden once the program has gone.
+    engine_.ReleaseHiddenWindows();
+  });
   try {
     SaveSettings();
   } catch (const std::exception& error) {
@@ -294,11 +311,15 @@ LRESULT TVirtualDeskForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
     case WM_INITMENUPOPUP:
       if (TrayPopup_ && TrayPopup_->InitPopup(reinterpret_cast<HMENU>(wParam))) return 0;
       break;
+    // Both are sent messages, delivered also while a switch waits on another program: the
+    // layout follows once the switch is over.
     case WM_DISPLAYCHANGE:
-      engine_.DisplayChanged();
+      engine_.Request([this] { engine_.DisplayChanged(); }, "display");
       return 0;
     case WM_SETTINGCHANGE:
-      if (wParam == SPI_SETWORKAREA) engine_.DisplayChanged();
+      if (wParam == SPI_SETWORKAREA) {
+        engine_.Request([this] { engine_.DisplayChanged(); }, "display");
+      }
       break;
     case WM_QUERYENDSESSION:
       return TRUE;
@@ -334,8 +355,10 @@ void TVirtualDeskForm::ExitActionExecute() { app_.Terminate(); }
 // ------------------------------------------------------------------------------------------------
 
 void TVirtualDeskForm::ButtonDeskClick(int n) {
-  engine_.SwitchToDesktop(static_cast<std::uint16_t>(n - 1));
-  ShowDesktopChosen(n - 1);
+  engine_.Request([this, n] {
+    engine_.SwitchToDesktop(static_cast<std::uint16_t>(n - 1));
+    ShowDesktopChosen(n - 1);
+  });
 }
 
 void TVirtualDeskForm::ShowDesktopChosen(int desktop) {
@@ -372,19 +395,24 @@ void TVirtualDeskForm::UpdateTrayIcons(int desktop) {
 }
 
 void TVirtualDeskForm::HideAppsCBClick() {
-  engine_.HideAppsCBClick(::SendMessageW(HideAppsCB_, BM_GETCHECK, 0, 0) == BST_CHECKED);
+  const bool checked = ::SendMessageW(HideAppsCB_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  engine_.Request([this, checked] { engine_.HideAppsCBClick(checked); });
 }
 
 // Takes effect at the next switch; windows keep the state they have now.
 void TVirtualDeskForm::KeepWindowStateCBClick() {
-  engine_.Config().KeepWindowState =
-      ::SendMessageW(KeepWindowStateCB_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  const bool checked = ::SendMessageW(KeepWindowStateCB_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  engine_.Request([this, checked] { engine_.Config().KeepWindowState = checked; });
 }
 
 void TVirtualDeskForm::WMHotKey(WPARAM id) {
-  if (const auto desktop = HotKeyDesktop(id)) engine_.SwitchToDesktop(*desktop);
+  if (const auto desktop = HotKeyDesktop(id)) {
+    engine_.Request([this, desktop = *desktop] { engine_.SwitchToDesktop(desktop); });
+  }
   if (const auto command = HotKeyCommand(id)) {
-    RunDeskCommand(engine_, *command, ws_.GetForegroundWindow());
+    engine_.Request([this, command = *command] {
+      RunDeskCommand(engine_, command, ws_.GetForegroundWindow());
+    });
   }
 }
 

@@ -44,7 +44,8 @@ void TVirtualDeskForm::RunPendingCommands() {
   while (!pendingCommands_.empty()) {
     const TDeskCommand command = pendingCommands_.front();
     pendingCommands_.pop_front();
-    RunDeskCommand(engine_, command, ws_.GetForegroundWindow());
+    engine_.Request(
+        [this, command] { RunDeskCommand(engine_, command, ws_.GetForegroundWindow()); });
   }
 }
 
@@ -57,7 +58,9 @@ void TVirtualDeskForm::AddMoveActiveWindowMenu(TMenuItem& items) {
 }
 
 void TVirtualDeskForm::MoveActiveWindowClick(int n) {
-  engine_.MoveFamilyToDesktop(engine_.ActiveOrTopmost(activeBeforeMenu_), n - 1, false);
+  engine_.Request([this, n] {
+    engine_.MoveFamilyToDesktop(engine_.ActiveOrTopmost(activeBeforeMenu_), n - 1, false);
+  });
 }
 
 }  // namespace mirel::win32

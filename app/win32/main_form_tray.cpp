@@ -48,9 +48,13 @@ void TVirtualDeskForm::PopupMenu1Popup() {
   }
 }
 
-void TVirtualDeskForm::MoveHereClick(const TMenuItem& item) { engine_.MoveHereClick(item.Tag); }
+void TVirtualDeskForm::MoveHereClick(const TMenuItem& item) {
+  engine_.Request([this, tag = item.Tag] { engine_.MoveHereClick(tag); });
+}
 
-void TVirtualDeskForm::SwitchToClick(const TMenuItem& item) { engine_.SwitchToClick(item.Tag); }
+void TVirtualDeskForm::SwitchToClick(const TMenuItem& item) {
+  engine_.Request([this, tag = item.Tag] { engine_.SwitchToClick(tag); });
+}
 
 void TVirtualDeskForm::CreateTrayIcons() {
   trayPlatform_ = CreateWin32TrayPlatform(

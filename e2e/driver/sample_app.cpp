@@ -79,6 +79,15 @@ HWND SampleApp::Open(const std::string& windowRecipe) {
   return Window(TitleOf(windowRecipe));
 }
 
+void SampleApp::Show(const std::string& title) {
+  if (Command("show " + title) != 1) throw DriverError("the sample has no window '" + title + "'");
+}
+
+int SampleApp::Told(const std::string& title) const {
+  return static_cast<int>(
+      reinterpret_cast<std::intptr_t>(GetPropA(Window(title), sample::kToldProperty)));
+}
+
 void SampleApp::Close(const std::string& title) {
   if (Command("close " + title) != 1) throw DriverError("the sample has no window '" + title + "'");
 }

@@ -33,6 +33,10 @@ class SampleApp {
   HWND Open(const std::string& windowRecipe);
   // Asks the window titled `title` to close (WM_CLOSE).
   void Close(const std::string& title);
+  // Has the sample show the window titled `title` itself (ShowWindow SW_SHOW); returns once done.
+  void Show(const std::string& title);
+  // How many display changes the `onmove` window titled `title` sent and had answered.
+  int Told(const std::string& title) const;
   // Ends the sample: asks it to quit, terminates it when it does not.
   void Stop();
 

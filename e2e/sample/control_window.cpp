@@ -10,6 +10,7 @@ namespace mirel::sample {
 namespace {
 
 constexpr std::string_view kClosePrefix = "close ";
+constexpr std::string_view kShowPrefix = "show ";
 
 LRESULT Execute(const std::string& command) {
   if (command == "quit") {
@@ -19,6 +20,12 @@ LRESULT Execute(const std::string& command) {
   if (command.starts_with(kClosePrefix)) {
     const HWND window = FindSampleWindow(command.substr(kClosePrefix.size()));
     return window != nullptr && PostMessageW(window, WM_CLOSE, 0, 0) ? 1 : 0;
+  }
+  // As a second start of a single-copy application shows its window again.
+  if (command.starts_with(kShowPrefix)) {
+    const HWND window = FindSampleWindow(command.substr(kShowPrefix.size()));
+    if (window != nullptr) ShowWindow(window, SW_SHOW);
+    return window != nullptr ? 1 : 0;
   }
   std::string error;
   const auto recipe = ParseWindowRecipe(command, error);

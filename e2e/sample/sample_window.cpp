@@ -23,6 +23,19 @@ thread_local int tHangForMs = 0;
 // Where the thread's window last was, and how often it changed place.
 thread_local POINT tPlace{};
 thread_local std::intptr_t tMoves = 0;
+// The class of the window told of each move (recipe key onmove), and how often it answered.
+thread_local std::wstring tTellClass;
+thread_local std::intptr_t tTold = 0;
+
+void TellOfMove(HWND window) {
+  const HWND target = FindWindowW(tTellClass.c_str(), nullptr);
+  DWORD_PTR result = 0;
+  const LPARAM size = MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  if (target != nullptr &&
+      SendMessageTimeoutW(target, WM_DISPLAYCHANGE, 32, size, SMTO_NORMAL, 10000, &result) != 0) {
+    SetPropA(window, kToldProperty, reinterpret_cast<HANDLE>(++tTold));
+  }
+}
 
 void CountMove(HWND window, const WINDOWPOS& position) {
   if ((position.flags & SWP_NOMOVE) != 0 || (position.x == tPlace.x && position.y == tPlace.y)) {
@@ -30,6 +43,7 @@ void CountMove(HWND window, const WINDOWPOS& position) {
   }
   tPlace = POINT{position.x, position.y};
   SetPropA(window, kMovesProperty, reinterpret_cast<HANDLE>(++tMoves));
+  if (!tTellClass.empty()) TellOfMove(window);
 }
 
 LRESULT CALLBACK SampleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -47,6 +61,7 @@ LRESULT CALLBACK SampleWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       break;
     case WM_DESTROY:
       RemovePropA(window, kMovesProperty);
+      RemovePropA(window, kToldProperty);
       // One sample window per thread: its end ends the thread's loop.
       PostQuitMessage(0);
       return 0;
@@ -114,6 +129,7 @@ void RunWindowThread(WindowRecipe recipe, HWND owner, std::promise<OpenResult> c
     owner = hiddenOwner.get();
   }
   tPlace = POINT{recipe.x, recipe.y};
+  tTellClass = win32::Wide(recipe.onMoveTell);
   // Wide functions: a title in any script is the window's text as given (UTF-8 in the recipe).
   win32::UniqueWindow window(CreateWindowExW(
       recipe.toolWindow ? WS_EX_TOOLWINDOW : 0, win32::Wide(recipe.className).c_str(),

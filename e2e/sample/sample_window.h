@@ -13,6 +13,8 @@ namespace mirel::sample {
 // The property of each sample window that counts its changes of place: another process reads it
 // with GetProp, and sees every move, also one that a later move undid before it looked.
 inline constexpr char kMovesProperty[] = "MirelSampleMoves";
+// How many WM_DISPLAYCHANGE messages an `onmove` window sent and had answered.
+inline constexpr char kToldProperty[] = "MirelSampleTold";
 
 struct OpenResult {
   HWND window = nullptr;  // null on failure

@@ -55,6 +55,10 @@ bool Apply(std::string_view key, std::string_view value, WindowRecipe& recipe) {
   if (key == "w") return ParseInt(value, recipe.width);
   if (key == "h") return ParseInt(value, recipe.height);
   if (key == "hangafter") return ParseInt(value, recipe.hangAfterMs) && recipe.hangAfterMs >= 0;
+  if (key == "onmove") {
+    recipe.onMoveTell = value;
+    return !value.empty();
+  }
   if (key == "hangfor") return ParseInt(value, recipe.hangForMs) && recipe.hangForMs >= 0;
   if (key == "hiddenowner") return ParseFlag(value, recipe.hiddenOwner);
   if (key == "tool") return ParseFlag(value, recipe.toolWindow);

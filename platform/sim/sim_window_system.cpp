@@ -231,6 +231,7 @@ std::int32_t SimWindowSystem::GetExStyle(Hwnd window) {
 
 bool SimWindowSystem::Responds(Hwnd window, unsigned) {
   ++probes_;
+  if (OnSentMessages) OnSentMessages();
   const SimWindow* w = Find(window);
   return w && !w->hung;
 }
@@ -285,6 +286,7 @@ void SimWindowSystem::Show(SimWindow& w, int command) {
 bool SimWindowSystem::ShowWindow(Hwnd window, int command) {
   ++showCalls_;
   if (OnShowWindow) OnShowWindow(window);
+  if (OnSentMessages) OnSentMessages();
   SimWindow* w = Find(window);
   if (!w) return false;
   if (w->hung) ++blockingCallsOnHung_;
@@ -357,6 +359,7 @@ DeferBatch SimWindowSystem::DeferWindowPos(DeferBatch batch, Hwnd window, Hwnd, 
 }
 
 bool SimWindowSystem::EndDeferWindowPos(DeferBatch batch) {
+  if (OnSentMessages) OnSentMessages();
   auto it = batches_.find(batch);
   if (it == batches_.end()) return false;
   for (const PendingMove& move : it->second) {

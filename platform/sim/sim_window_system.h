@@ -84,6 +84,9 @@ class SimWindowSystem : public IWindowSystem {
   // Called before each window a call or a batch moves is placed, and before each EnableWindow:
   // lets a test end the program between any two of them, as a kill would.
   std::function<void(Hwnd)> OnPlace;
+  // Called where a call waits for another thread (SendMessageTimeout, ShowWindow, a batch's end):
+  // there the system delivers the messages sent to the caller meanwhile, which this stands for.
+  std::function<void()> OnSentMessages;
   std::function<void(Hwnd)> OnEnableWindow;
   // Registers a hot key as another program would.
   bool RegisterForeignHotKey(std::uint32_t modifiers, std::uint32_t vk);

@@ -27,6 +27,10 @@ constexpr std::size_t kFewWindows = 4;
 struct Work {
   std::vector<std::vector<std::pair<Hwnd, bool>>> groups;
   std::atomic<std::size_t> next{0};
+  // The caller has stopped waiting. A disable that has not begun by then is dropped: a later switch
+  // may have shown the window again since, and it must not be left shown and disabled. A late
+  // enable is still carried out; it leaves at worst a hidden window enabled.
+  std::atomic<bool> late{false};
   std::mutex mutex;
   std::condition_variable finished;
   std::size_t workersLeft = 0;
@@ -35,6 +39,7 @@ struct Work {
 void RunWorker(const std::shared_ptr<Work>& work) {
   for (std::size_t g = work->next++; g < work->groups.size(); g = work->next++) {
     for (const auto& [window, enable] : work->groups[g]) {
+      if (!enable && work->late) continue;
       ::EnableWindow(ToHwnd(window), enable ? TRUE : FALSE);
     }
   }
@@ -51,12 +56,20 @@ void EnableSideBySide(const std::vector<std::pair<Hwnd, bool>>& windows, unsigne
   }
   auto work = std::make_shared<Work>();
   std::unordered_map<DWORD, std::size_t> groupOfThread;
+  const DWORD self = ::GetCurrentThreadId();
   for (const auto& entry : windows) {
     const DWORD thread = ::GetWindowThreadProcessId(ToHwnd(entry.first), nullptr);
+    // The program's own windows (its dialogs) are this thread's: a worker would wait for this
+    // thread while this thread waits for the worker.
+    if (thread == self) {
+      ::EnableWindow(ToHwnd(entry.first), entry.second ? TRUE : FALSE);
+      continue;
+    }
     const auto [it, added] = groupOfThread.try_emplace(thread, work->groups.size());
     if (added) work->groups.emplace_back();
     work->groups[it->second].push_back(entry);
   }
+  if (work->groups.empty()) return;
   const std::size_t workers = std::min(kMaxWorkers, work->groups.size());
   work->workersLeft = workers;
   std::size_t started = 0;
@@ -75,8 +88,10 @@ void EnableSideBySide(const std::vector<std::pair<Hwnd, bool>>& windows, unsigne
     RunWorker(work);
   }
   std::unique_lock lock(work->mutex);
-  work->finished.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                          [&] { return work->workersLeft == 0; });
+  if (!work->finished.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                               [&] { return work->workersLeft == 0; })) {
+    work->late = true;
+  }
 }
 
 }  // namespace mirel::win32

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_window_system.h"
 
 #include <exception>
+#include <string>
 #include <thread>
 
 #include "platform/win32/enable_side_by_side.h"

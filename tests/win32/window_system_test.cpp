@@ -41,6 +41,7 @@ class HungWindowThread {
     thread_.join();
   }
   Hwnd window() const { return window_; }
+  Hwnd second() const { return second_; }  // a second window of the same thread
   void Resume() { ::SetEvent(resume_.get()); }
 
  private:
@@ -48,6 +49,8 @@ class HungWindowThread {
     threadId_ = ::GetCurrentThreadId();
     UniqueWindow window = CreateTestWindow({.title = "hung"});
     window_ = H(window);
+    UniqueWindow second = CreateTestWindow({.title = "hung too"});
+    second_ = H(second);
     ::SetEvent(ready_.get());
     ::WaitForSingleObject(resume_.get(), INFINITE);
     MSG message;
@@ -58,6 +61,7 @@ class HungWindowThread {
   win32::UniqueKernelHandle resume_;
   DWORD threadId_ = 0;
   Hwnd window_ = 0;
+  Hwnd second_ = 0;
   std::thread thread_;
 };
 
@@ -301,6 +305,25 @@ TEST_F(Win32WindowSystemTest, HungWindowDoesNotRespondAndShowsAsynchronously) {
   hung.Resume();
   EXPECT_TRUE(WaitUntil([&] { return !ws.IsWindowVisible(hung.window()); }));
   EXPECT_TRUE(ws.Responds(hung.window(), 5000));
+}
+
+TEST_F(Win32WindowSystemTest, EnablingSideBySideDoesOwnWindowsAtOnceAndNoDisableLate) {
+  UniqueWindow own[3] = {CreateTestWindow(), CreateTestWindow(), CreateTestWindow()};
+  HungWindowThread hung;
+  ws.EnableWindows({{H(own[0]), false}, {hung.window(), false}, {hung.second(), false},
+                    {H(own[1]), false}, {H(own[2]), false}},
+                   200);
+  // This thread's windows do not wait for a worker that waits for this thread.
+  for (const UniqueWindow& w : own) EXPECT_FALSE(ws.IsWindowEnabled(H(w)));
+  // A later switch gives the second window back before the stuck thread wakes: the disable the
+  // worker had not begun when the wait ended is not carried out after it.
+  ws.EnableWindowAsync(hung.second(), true);
+  hung.Resume();
+  EXPECT_TRUE(WaitUntil(
+      [&] { return !ws.IsWindowEnabled(hung.window()) && ws.IsWindowEnabled(hung.second()); },
+      std::chrono::seconds(10)));
+  EXPECT_TRUE(ws.Responds(hung.second(), 5000));  // the worker, if it went on, has been answered
+  EXPECT_TRUE(ws.IsWindowEnabled(hung.second()));
 }
 
 TEST_F(Win32WindowSystemTest, ForegroundFollowsRequests) {
