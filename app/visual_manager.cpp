@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "engine/win2tree.h"
@@ -77,27 +78,35 @@ Rect CellRect(const TsDeskCFGWindow& cfg, int desktop) {
           (row + 1) * cfg.CellHeight};
 }
 
-std::vector<TLine> GridLines(const TsDeskCFGWindow& cfg, Size client) {
+TVisualScale VisualScaleForDpi(int dpi) {
+  return {LineWidthForDpi(dpi), ScaleToDpi(kCellLabelHeight, dpi),
+          ScaleToDpi(kCellLabelIndent, dpi), ClickSlopForDpi(dpi)};
+}
+
+std::vector<TLine> GridLines(const TsDeskCFGWindow& cfg, Size client, int lineWidth) {
   std::vector<TLine> lines;
   for (int i = 0; i <= cfg.GridColumns; ++i) {
-    const int x = i == cfg.GridColumns ? cfg.GridColumns * cfg.CellWidth - 1 : i * cfg.CellWidth;
+    const int x =
+        i == cfg.GridColumns ? cfg.GridColumns * cfg.CellWidth - lineWidth : i * cfg.CellWidth;
     lines.push_back({{x, 0}, {x, client.cy}});
   }
   for (int j = 0; j <= cfg.GridRows; ++j) {
-    const int y = j == cfg.GridRows ? cfg.GridRows * cfg.CellHeight - 1 : j * cfg.CellHeight;
+    const int y =
+        j == cfg.GridRows ? cfg.GridRows * cfg.CellHeight - lineWidth : j * cfg.CellHeight;
     lines.push_back({{0, y}, {client.cx, y}});
   }
   return lines;
 }
 
-std::vector<TCellNumber> CellNumbers(const TsDeskCFGWindow& cfg, const TDesktopNames& names) {
+std::vector<TCellNumber> CellNumbers(const TsDeskCFGWindow& cfg, const TDesktopNames& names,
+                                     const TVisualScale& scale) {
   std::vector<TCellNumber> numbers;
   for (int column = 0; column < cfg.GridColumns; ++column) {
     for (int row = 0; row < cfg.GridRows; ++row) {
       const int desktop = row * cfg.GridColumns + column;
       numbers.push_back({std::to_string(desktop + 1) + ". " + DesktopName(names, desktop),
-                         {column * cfg.CellWidth + 2,
-                          (row + 1) * cfg.CellHeight - kCellLabelHeight},
+                         {column * cfg.CellWidth + scale.TextIndent,
+                          (row + 1) * cfg.CellHeight - scale.LabelHeight},
                          CellRect(cfg, desktop)});
     }
   }
@@ -187,14 +196,16 @@ TVisualPicture TVisualManager::Compose(Size client) {
   picture.HasGrid = true;
   picture.CurrentCell = CellRect(cfg, engine_.CurrentDesktop());
   picture.CurrentCellColor = cfg.CurrentCellColor;
-  picture.GridLines = GridLines(cfg, client);
+  picture.GridLines = GridLines(cfg, client, scale_.LineWidth);
   picture.GridLineColor = cfg.GridLineColor;
+  picture.LineWidth = scale_.LineWidth;
+  picture.TextIndent = scale_.TextIndent;
   picture.MonitorOutlines =
       MonitorOutlines(engine_.Layout(), engine_.Windows().Monitors(), cfg);
   picture.TitleColor = SysColor(cellNumbersDrawn_ ? kColorActiveCaption : kColorWindowText);
   DrawDesktopWindows(picture);
   if (cfg.ShowCellNumbers) {
-    picture.CellNumbers = CellNumbers(cfg, engine_.Config().DesktopNames);
+    picture.CellNumbers = CellNumbers(cfg, engine_.Config().DesktopNames, scale_);
     picture.CellNumberColor = SysColor(kColorActiveCaption);
     cellNumbersDrawn_ = true;
   }
@@ -294,9 +305,11 @@ void TVisualManager::MouseMove(Point pointer, Size client) {
 void TVisualManager::MouseUp(TMouseButton button, Point pointer) {
   host_.StopAllowMove();
   if (button != TMouseButton::mbLeft) return;
-  // A press that picked nothing, or a click on a window's rectangle without movement, switches to
-  // the cell under the pointer; a drag, or a release elsewhere within the delay, switches nothing.
-  const bool click = !dragging_ || pointer == dragStartPoint_;
+  // A press that picked nothing, or a click on a window's rectangle without movement (less than a
+  // design pixel), switches to the cell under the pointer; a drag, or a release elsewhere within
+  // the delay, switches nothing.
+  const bool click = !dragging_ || (std::abs(pointer.x - dragStartPoint_.x) <= scale_.ClickSlop &&
+                                     std::abs(pointer.y - dragStartPoint_.y) <= scale_.ClickSlop);
   dragging_ = false;
   if (click) {
     if (const auto desktop = ReleaseCell(pointer, engine_.Config().WindowCfg)) {

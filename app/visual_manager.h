@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/dpi_scale.h"
 #include "engine/desktop_engine.h"
 #include "platform/types.h"
 #include "platform/window_system.h"
@@ -52,11 +53,23 @@ struct TLine {
   friend bool operator==(const TLine&, const TLine&) = default;
 };
 // Vertical lines first (x = i * CellWidth, from y 0 to the client height), then horizontal ones;
-// the closing line of each direction lies one pixel inside the grid's outer edge.
-std::vector<TLine> GridLines(const TsDeskCFGWindow& cfg, Size client);
+// the closing line of each direction lies one line width inside the grid's outer edge. A line of
+// width w covers the w pixels from its coordinate on (right of or below it).
+std::vector<TLine> GridLines(const TsDeskCFGWindow& cfg, Size client, int lineWidth = 1);
 
-// The height the cell labels keep free at the bottom of each cell.
+// The height the cell labels keep free at the bottom of each cell, and their indent from the
+// cell's left edge (design pixels at 96 DPI).
 inline constexpr int kCellLabelHeight = 10;
+inline constexpr int kCellLabelIndent = 2;
+
+// The picture's sizes at the DPI of the monitor it is drawn on.
+struct TVisualScale {
+  int LineWidth = 1;                      // grid lines and window outlines
+  int LabelHeight = kCellLabelHeight;     // room of the cell labels
+  int TextIndent = kCellLabelIndent;      // labels and titles from their left edge
+  int ClickSlop = 0;                      // a release this near its press is still a click
+};
+TVisualScale VisualScaleForDpi(int dpi);
 struct TCellNumber {
   std::string Text;  // "1. " .. "8. " and the desktop's name
   Point At;          // top-left corner, near the cell's bottom-left corner, clear of the titles
@@ -65,7 +78,8 @@ struct TCellNumber {
 };
 // Column by column, each column top row first.
 std::vector<TCellNumber> CellNumbers(const TsDeskCFGWindow& cfg,
-                                     const TDesktopNames& names = DefaultDesktopNames());
+                                     const TDesktopNames& names = DefaultDesktopNames(),
+                                     const TVisualScale& scale = {});
 
 // Every monitor's outline in every cell of the picture; none for a single monitor.
 std::vector<Rect> MonitorOutlines(const TDesktopLayout& layout,
@@ -107,6 +121,8 @@ struct TVisualPicture {
   TColor CurrentCellColor = 0;
   std::vector<TLine> GridLines;
   TColor GridLineColor = 0;
+  int LineWidth = 1;   // of the grid lines and the windows' outlines
+  int TextIndent = 2;  // of the titles from their rectangle's left edge
   // With several monitors, each monitor's outline in every cell, drawn in the grid's colour.
   std::vector<Rect> MonitorOutlines;
   std::vector<TPictureWindow> Windows;  // bottom of the stacking order first
@@ -137,6 +153,8 @@ class TVisualManager {
   // The paint: sets the cell size from the paint box's client size and composes the picture. The
   // window list is enumerated afresh.
   TVisualPicture Compose(Size client);
+  // The sizes of the picture and the mouse work at the DPI of the page's monitor.
+  void SetScale(const TVisualScale& scale) { scale_ = scale; }
 
   // Mouse events of the paint box, in paint-box pixels.
   void MouseDown(TMouseButton button, Point pointer);
@@ -167,6 +185,7 @@ class TVisualManager {
   Point dragStartPos_;
   int allowMoveTag_ = 0;
   bool cellNumbersDrawn_ = false;
+  TVisualScale scale_;
 };
 
 }  // namespace mirel

@@ -32,6 +32,10 @@ target_compile_definitions(mirel_win32 PUBLIC "MIREL_VERSION=\"${PROJECT_VERSION
 file(GLOB program_resources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/app/win32/*.rc)
 add_executable(MirelVirtualDesktop WIN32 ${CMAKE_SOURCE_DIR}/app/win32/WinMain.cpp
                ${program_resources})
+# The resource compiler's dependency scan does not see the files a script includes: a picture
+# redrawn by tools/make-pictures must still compile the resources again.
+file(GLOB program_pictures CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/app/win32/res/*)
+set_source_files_properties(${program_resources} PROPERTIES OBJECT_DEPENDS "${program_pictures}")
 target_link_libraries(MirelVirtualDesktop PRIVATE mirel_win32)
 # wWinMain: the runtime's start-up reads the wide command line (MSVC finds wWinMain by itself).
 if(MINGW)

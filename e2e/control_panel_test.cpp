@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -480,6 +481,114 @@ TEST_F(OverlayTest, IsNeverDrawnByTheVisualManager) {
   })) << "no picture with cell 2 current while the overlay was up";
   SaveArtifact(picture, "visual-manager-with-overlay");
   EXPECT_EQ(picture.At(middle.x - cells.box.left, middle.y - cells.box.top), current);
+}
+
+// --- At the session's DPI: 96, and 144 and 192 in the mirel_e2e_dpi_* runs (MIREL_WINE_DPI) ------
+
+BOOL CALLBACK CollectDescendant(HWND window, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
+
+std::uint32_t Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
+
+// `icon` drawn as the shell draws a tray icon: at `size` over the colour `under`.
+Image DrawnIcon(HICON icon, int size, std::uint32_t under) {
+  const win32::WindowDc screen = win32::GetWindowDc(nullptr);
+  const win32::MemoryDc dc(CreateCompatibleDC(screen.get()));
+  const win32::UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), size, size));
+  const win32::ScopedSelection select(dc.get(), bitmap.get());
+  const win32::UniqueBrush brush(
+      CreateSolidBrush(RGB(under >> 16, (under >> 8) & 0xFF, under & 0xFF)));
+  const RECT all{0, 0, size, size};
+  FillRect(dc.get(), &all, brush.get());
+  DrawIconEx(dc.get(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+  Image picture(size, size);
+  for (int i = 0; i < size * size; ++i) {
+    picture.At(i % size, i / size) = Rgb(GetPixel(dc.get(), i % size, i / size));
+  }
+  return picture;
+}
+
+// How many rows of `image` hold a pixel that `ink` accepts.
+int InkRows(const Image& image, const std::function<bool(std::uint32_t)>& ink) {
+  int rows = 0;
+  for (int y = 0; y < image.Height(); ++y) {
+    for (int x = 0; x < image.Width(); ++x) {
+      if (ink(image.At(x, y))) {
+        ++rows;
+        break;
+      }
+    }
+  }
+  return rows;
+}
+
+using DpiTest = ControlPanelTest;
+
+TEST_F(DpiTest, PicturesLabelsAndPagesTakeTheSessionsScale) {
+  const int dpi = GetDeviceCaps(win32::GetWindowDc(nullptr).get(), LOGPIXELSX);
+  const int icon = MulDiv(16, dpi, 96);  // 16, 24, 32 px at 100, 150, 200 %
+
+  // The notification area shows icon 1's own picture of its size, not a smaller one stretched.
+  const RECT place = TrayIconArea(1);
+  const int inset = (place.right - place.left - icon) / 2;
+  const Image tray = SettledPicture(place);
+  const HMODULE exe = LoadLibraryExA(ProgramUnderTest::kExecutable, nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(exe, nullptr);
+  const win32::UniqueIcon own(static_cast<HICON>(
+      LoadImageW(exe, MAKEINTRESOURCEW(100), IMAGE_ICON, icon, icon, LR_DEFAULTCOLOR)));
+  EXPECT_EQ(CountDifferentPixels(tray.Crop({inset, inset, inset + icon, inset + icon}),
+                                 DrawnIcon(own.get(), icon, tray.At(0, 0))),
+            0);
+  FreeLibrary(exe);
+
+  ShowMainWindow();
+  // The toolbar's buttons (23 x 22 at 96 DPI) hold images of the scale, which fill most of button
+  // 1's height; the tree's rows hold its images.
+  const HWND toolbar = FindChild(Main(), "ToolbarWindow32");
+  const auto button = static_cast<DWORD>(Ask(toolbar, TB_GETBUTTONSIZE));
+  EXPECT_EQ(LOWORD(button), icon + MulDiv(7, dpi, 96));
+  EXPECT_EQ(HIWORD(button), icon + MulDiv(6, dpi, 96));
+  int rows = 0;  // the window may still be painting
+  EXPECT_TRUE(Eventually("button 1's picture " + std::to_string(icon * 3 / 4) + " rows high", [&] {
+    const Image first = SettledPicture(ToolbarButtonRect(toolbar, 0));
+    return (rows = InkRows(first, [&](std::uint32_t p) { return p != first.At(0, 0); })) >=
+           icon * 3 / 4;
+  })) << rows << " rows";
+  EXPECT_GE(static_cast<int>(Ask(Tree(), TVM_GETITEMHEIGHT)), icon);
+
+  // Nothing is clipped: every control of every page lies inside its page.
+  for (HWND page : ChildrenOfClass(Main(), "TPanel")) {
+    if (GetParent(page) != Main()) continue;
+    const RECT area = WindowRect(page);
+    std::vector<HWND> controls;
+    EnumChildWindows(page, &CollectDescendant, reinterpret_cast<LPARAM>(&controls));
+    for (HWND control : controls) {
+      RECT inside{};
+      const RECT bounds = WindowRect(control);
+      IntersectRect(&inside, &bounds, &area);
+      EXPECT_TRUE(EqualRect(&inside, &bounds))
+          << Describe(control) << " outside " << Describe(page);
+    }
+  }
+
+  // The visual manager's labels ("1. ..." at the bottom left of cell 1): measured 5, 7 and 9 rows
+  // of ink at 96, 144 and 192 DPI; a font that keeps its 96-DPI size keeps 5.
+  ChoosePage(1);
+  const Image cells = SettledPicture(WindowRect(PaintBox()));
+  const int cell = cells.Height() / 2;
+  const Image label = cells.Crop({0, cell * 2 / 3, cells.Width() / 8, cell});
+  const std::uint32_t caption = Rgb(GetSysColor(COLOR_ACTIVECAPTION));
+  EXPECT_GE(InkRows(label, [&](std::uint32_t p) { return p == caption; }), MulDiv(4, dpi, 96));
+
+  // The name in letters of the primary monitor's scale, 53 pixels high at 96 DPI, once placed.
+  SwitchByHotKey(2);
+  RECT name{};
+  ASSERT_TRUE(
+      Eventually("the overlay placed", [&] { return (name = WindowRect(Overlay())).left > 0; }));
+  EXPECT_NEAR(name.bottom - name.top, MulDiv(53, dpi, 96), dpi / 48) << Describe(Overlay());
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "e2e/driver/tray.h"
 #include "e2e/driver/wait.h"
 #include "e2e/driver/window_query.h"
+#include "platform/win32/handles.h"
 
 namespace mirel::e2e {
 namespace {
@@ -90,6 +91,14 @@ class ReadmePicturesTest : public ProgramFixture {
   ReadmePicturesTest() { desktopNames = {{1, "Mail"}, {2, "Build"}, {3, "Music"}}; }
 };
 
+// Pictures of a session at another scale (tools/screenshots runs this test at 192 DPI too) are
+// named with it: "control-panel-options-200".
+std::string ScaleSuffix() {
+  const win32::WindowDc screen = win32::GetWindowDc(nullptr);
+  const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSX);
+  return dpi == 96 ? "" : "-" + std::to_string(dpi * 100 / 96);
+}
+
 TEST_F(ReadmePicturesTest, ControlPanelPages) {
   ShowMainWindow();
   const HWND main = program.MainWindow();
@@ -106,7 +115,7 @@ TEST_F(ReadmePicturesTest, ControlPanelPages) {
       ASSERT_NE(tree, nullptr) << "no windows tree";
       ExpandTopLevelItems(tree);
     }
-    SaveArtifact(SettledPicture(WindowRect(main)), kPages[page]);
+    SaveArtifact(SettledPicture(WindowRect(main)), kPages[page] + ScaleSuffix());
   }
 }
 

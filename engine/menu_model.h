@@ -27,6 +27,9 @@ struct TMenuItem {
   bool Enabled = true;
   bool Checked = false;
   TMenuClick OnClick;
+  // Fills this item's submenu when it is about to open: an item with one shows a submenu, empty
+  // until then, and its items cost nothing until the user looks at them.
+  std::function<void(TMenuItem&)> OnPopup;
   int ImageIndex = -1;  // none
   std::vector<std::unique_ptr<TMenuItem>> Items;
 
@@ -41,7 +44,7 @@ struct TMenuItem {
   const TMenuItem& operator[](std::size_t index) const { return *Items.at(index); }
 
   bool IsSeparator() const { return Caption == kSeparatorCaption; }
-  bool HasSubmenu() const { return !Items.empty(); }
+  bool HasSubmenu() const { return !Items.empty() || static_cast<bool>(OnPopup); }
   // What choosing the item does: calls OnClick when the item is enabled and has one. Returns
   // whether a handler ran.
   bool Click() const;

@@ -78,14 +78,17 @@ std::unique_ptr<TWindowNode> MakeNode(IWindowSystem& ws, Hwnd handle,
   return node;
 }
 
+bool IsShown(IWindowSystem& ws, Hwnd window, const TIsHiddenByProgram& isHiddenByProgram) {
+  // A cloaked window is out of sight though visible: the user could not find it there.
+  return (ws.IsWindowVisible(window) && !ws.IsWindowCloaked(window)) ||
+         (isHiddenByProgram && isHiddenByProgram(window));
+}
+
 // IsListableWindow, handing out the rectangle when it read one.
 bool IsListable(IWindowSystem& ws, Hwnd window, const TIsHiddenByProgram& isHiddenByProgram,
                 std::optional<Rect>& bounds) {
   bounds.reset();
-  // A cloaked window is out of sight though visible: the user could not find it there.
-  const bool shown = (ws.IsWindowVisible(window) && !ws.IsWindowCloaked(window)) ||
-                     (isHiddenByProgram && isHiddenByProgram(window));
-  if (!shown) return false;
+  if (!IsShown(ws, window, isHiddenByProgram)) return false;
   // A window that vanishes between the calls reads as a zero rectangle at a zero minimized
   // position and is left out.
   Rect r;
@@ -95,7 +98,38 @@ bool IsListable(IWindowSystem& ws, Hwnd window, const TIsHiddenByProgram& isHidd
   return !(r.left == placement.ptMinPosition.x && r.top == placement.ptMinPosition.y);
 }
 
+// IsListable with what `cache` kept of the window: its placement, and its owner (handed out), are
+// asked only when its rectangle is not the one they were read with. A window that has gone is left
+// out, as IsListable leaves it out.
+bool IsListableWithFacts(IWindowSystem& ws, Hwnd window, const TIsHiddenByProgram& isHiddenByProgram,
+                         TWindowFactsCache& cache, std::optional<Rect>& bounds, Hwnd& owner) {
+  bounds.reset();
+  if (!IsShown(ws, window, isHiddenByProgram)) return false;
+  Rect r;
+  if (!ws.GetWindowRect(window, r)) return false;
+  bounds = r;
+  TWindowFactsCache::Facts facts;
+  if (const TWindowFactsCache::Facts* kept = cache.Find(window, r)) {
+    facts = *kept;
+  } else {
+    Placement placement;
+    ws.GetWindowPlacement(window, placement);
+    facts.bounds = r;
+    facts.atMinimizedPosition =
+        r.left == placement.ptMinPosition.x && r.top == placement.ptMinPosition.y;
+    facts.owner = facts.atMinimizedPosition ? 0 : ws.GetOwner(window);
+  }
+  cache.Keep(window, facts);
+  owner = facts.owner;
+  return !facts.atMinimizedPosition;
+}
+
 }  // namespace
+
+const TWindowFactsCache::Facts* TWindowFactsCache::Find(Hwnd window, const Rect& bounds) const {
+  const auto kept = last_.find(window);
+  return kept != last_.end() && kept->second.bounds == bounds ? &kept->second : nullptr;
+}
 
 std::unique_ptr<TWindowNode> NewWindowNode(IWindowSystem& ws, Hwnd handle) {
   return MakeNode(ws, handle, std::nullopt, true);
@@ -146,16 +180,22 @@ namespace {
 // exactly when its branch comes first, while within one branch the root child comes first.
 class TreeBuilder {
  public:
-  TreeBuilder(IWindowSystem& ws, const TIsHiddenByProgram& isHiddenByProgram, bool classNames)
-      : ws_(ws), isHidden_(isHiddenByProgram), classNames_(classNames),
+  TreeBuilder(IWindowSystem& ws, const TIsHiddenByProgram& isHiddenByProgram, bool classNames,
+              TWindowFactsCache* cache)
+      : ws_(ws), isHidden_(isHiddenByProgram), classNames_(classNames), cache_(cache),
         root_(NewWindowNode(ws, 0)) {
     first_.emplace(0, root_.get());
   }
 
   void Visit(Hwnd window) {
     std::optional<Rect> bounds;
-    if (!IsListable(ws_, window, isHidden_, bounds)) return;
-    const Hwnd owner = ws_.GetOwner(window);
+    Hwnd owner = 0;
+    if (cache_ != nullptr) {
+      if (!IsListableWithFacts(ws_, window, isHidden_, *cache_, bounds, owner)) return;
+    } else {
+      if (!IsListable(ws_, window, isHidden_, bounds)) return;
+      owner = ws_.GetOwner(window);
+    }
     if (!enumerated_.insert(window).second) {
       // The enumeration gave this window twice; the shortcut's premise does not hold for it.
       VisitByWalking(window, owner, bounds);
@@ -238,23 +278,36 @@ class TreeBuilder {
   IWindowSystem& ws_;
   const TIsHiddenByProgram& isHidden_;
   bool classNames_;
+  TWindowFactsCache* cache_;  // none: everything asked
   std::unique_ptr<TWindowNode> root_;
   std::unordered_map<Hwnd, TWindowNode*> first_;                // first node in pre-order
   std::unordered_map<const TWindowNode*, std::size_t> branch_;  // index of its root child
   std::unordered_set<Hwnd> enumerated_;
 };
 
+std::unique_ptr<TWindowNode> Build(IWindowSystem& ws, const TIsHiddenByProgram& isHiddenByProgram,
+                                   bool classNames, TWindowFactsCache* cache) {
+  TreeBuilder builder(ws, isHiddenByProgram, classNames, cache);
+  ws.EnumWindows([&builder](Hwnd window) {
+    builder.Visit(window);
+    return true;
+  });
+  if (cache != nullptr) cache->BuildingEnded();
+  return builder.Take();
+}
+
 }  // namespace
 
 std::unique_ptr<TWindowNode> BuildWindowTree(IWindowSystem& ws,
                                              const TIsHiddenByProgram& isHiddenByProgram,
                                              bool classNames) {
-  TreeBuilder builder(ws, isHiddenByProgram, classNames);
-  ws.EnumWindows([&builder](Hwnd window) {
-    builder.Visit(window);
-    return true;
-  });
-  return builder.Take();
+  return Build(ws, isHiddenByProgram, classNames, nullptr);
+}
+
+std::unique_ptr<TWindowNode> BuildWindowTree(IWindowSystem& ws,
+                                             const TIsHiddenByProgram& isHiddenByProgram,
+                                             bool classNames, TWindowFactsCache& cache) {
+  return Build(ws, isHiddenByProgram, classNames, &cache);
 }
 
 void SortWindowTree(TWindowNode* node) {

@@ -51,6 +51,30 @@ TEST(VisualGeometry, GridLinesCloseOnePixelInside) {
   EXPECT_EQ(lines, expected);
 }
 
+// At 200 % the closing lines lie their two-pixel width inside the edge; labels keep twice the room.
+TEST(VisualGeometry, LinesAndLabelsScaleWithTheDpi) {
+  const TVisualScale scale = VisualScaleForDpi(192);
+  EXPECT_EQ(scale.LineWidth, 2);
+  const auto lines = GridLines(Cells(122, 96), kPaintBox, scale.LineWidth);
+  EXPECT_EQ(lines[4], (TLine{{486, 0}, {486, 191}}));
+  EXPECT_EQ(lines[7], (TLine{{0, 190}, {488, 190}}));
+  EXPECT_EQ(CellNumbers(Cells(122, 96), DefaultDesktopNames(), scale)[1].At, (Point{4, 172}));
+}
+
+TEST(DpiScale, SizesLinesAndClickSlopAtCommonScales) {
+  struct Case {
+    int dpi, icon, line, slop;
+  };
+  for (const Case c : {Case{96, 16, 1, 0}, Case{120, 20, 1, 1}, Case{144, 24, 1, 1},
+                       Case{192, 32, 2, 1}, Case{240, 40, 2, 2}, Case{288, 48, 3, 2}}) {
+    EXPECT_EQ(ScaleToDpi(16, c.dpi), c.icon) << c.dpi;
+    EXPECT_EQ(LineWidthForDpi(c.dpi), c.line) << c.dpi;
+    EXPECT_EQ(ClickSlopForDpi(c.dpi), c.slop) << c.dpi;
+  }
+  EXPECT_EQ(ScaleToDpi(-11, 144), -17);  // -16.5 rounds away from zero, as MulDiv does
+  EXPECT_EQ(ScaleToDpi(16, 0), 16);     // no DPI known: design pixels
+}
+
 TEST(VisualGeometry, CellsAndNumbers) {
   const TsDeskCFGWindow cfg = Cells(122, 96);
   EXPECT_EQ(CellRect(cfg, 0), (Rect{0, 0, 122, 96}));
@@ -288,6 +312,20 @@ TEST_F(VisualManager, QuickClickOnAWindowSwitchesToItsCell) {
   EXPECT_EQ(engine.CurrentDesktop(), 5);
   ASSERT_EQ(host.overlayShows.size(), 1u);
   EXPECT_EQ(host.overlayShows[0].caption, "Desktop 6");
+}
+
+// At 200 % a release one pixel off the press is still the click, two pixels off it is not.
+TEST_F(VisualManager, AtTwoHundredPercentAClickMayMoveByLessThanADesignPixel) {
+  WindowOn(5, "Six");
+  page.SetScale(VisualScaleForDpi(192));
+  Paint();
+  Press({140, 110});
+  Release({141, 109});
+  EXPECT_EQ(engine.CurrentDesktop(), 5);
+  Paint();
+  Press({140, 110});
+  Release({142, 110});
+  EXPECT_EQ(host.overlayShows.size(), 1u);
 }
 
 TEST_F(VisualManager, ReleaseElsewhereWithinTheDelayDoesNothing) {

@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "app/tray_window_lists.h"
 #include "engine/sticky.h"
 #include "platform/sim/sim_window_system.h"
 #include "platform/utf.h"
@@ -63,6 +64,43 @@ class WindowTreeTest : public ::testing::Test {
   TMenuItem moveHere;
   TMenuItem switchTo;
 };
+
+// The tray menu fills its lists when they open: the lists of one opening share one tree, and the
+// next opening looks at the windows afresh.
+TEST_F(WindowTreeTest, TrayListsOfOneOpeningShareOneTreeAndTheNextOpeningReadsAfresh) {
+  TTrayWindowLists lists(ws, IsHidden());
+  const TMenuClick onClick = [this](const TMenuItem& item) { clicks.push_back(item.Tag); };
+  ws.AddWindow("Editor", kRect);
+  lists.MenuOpens();
+  lists.Fill(switchTo, true, onClick);
+  ws.AddWindow("Browser", kRect);  // opened while the menu is open
+  lists.Fill(moveHere, false, onClick);
+  lists.Fill(switchTo, true, onClick);  // opened a second time: refilled, not appended to
+  EXPECT_EQ(Captions(switchTo), (std::vector<std::string>{"&Editor"}));
+  EXPECT_EQ(Captions(moveHere), (std::vector<std::string>{"&Editor"}));
+  lists.MenuOpens();
+  lists.Fill(moveHere, false, onClick);
+  EXPECT_EQ(Captions(moveHere), (std::vector<std::string>{"&Browser", "&Editor"}));
+}
+
+// What the next opening takes over of a window is read again once its rectangle changed: a window
+// minimized since, or one whose owner came while it moved.
+TEST_F(WindowTreeTest, TrayListsAskAgainOfAWindowThatMoved) {
+  TTrayWindowLists lists(ws, IsHidden());
+  const TMenuClick onClick = [this](const TMenuItem& item) { clicks.push_back(item.Tag); };
+  const Hwnd editor = ws.AddWindow("Editor", kRect);
+  const Hwnd find = ws.AddWindow("Find", {10, 10, 100, 100});
+  const Hwnd notes = ws.AddWindow("Notes", kRect);
+  lists.MenuOpens();
+  lists.Fill(switchTo, true, onClick);
+  ASSERT_EQ(Captions(switchTo), (std::vector<std::string>{"&Editor", "&Find", "&Notes"}));
+  ws.Minimize(notes);
+  ws.Window(find).owner = editor;
+  ws.Window(find).rect = {20, 20, 110, 110};
+  lists.MenuOpens();
+  lists.Fill(switchTo, true, onClick);
+  EXPECT_EQ(Captions(switchTo), (std::vector<std::string>{"&Editor - Find"}));
+}
 
 // --- Which windows are listed ------------------------------------------------------------------
 

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "app/app_names.h"
 #include "app/win32/dialog_style.h"
 #include "app/win32/paint_scope.h"
@@ -19,6 +21,7 @@ constexpr int kClientWidth = 371;
 constexpr int kClientHeight = 256;
 // Shape1: the white ground of the icon, the title and the text.
 constexpr RECT kShape1{0, 0, kClientWidth, 217};
+constexpr int kIconSize = 32;
 
 // Paragraphs end in CRLF: the multi-line edit control wraps the lines itself.
 constexpr const char* kInformation =
@@ -79,25 +82,40 @@ TAboutForm::TAboutForm(TApplication& app) : TForm(app) {
   // The form paints the white shape behind its controls.
   style.style |= WS_CLIPCHILDREN;
   CreateForm(style, TPosition::poScreenCenter);
-  titleFont_ = CreateTitleFont(Dpi());
   CreateControls();
 }
 
 void TAboutForm::CreateControls() {
   const HWND form = Handle();
-  const HWND image = CreateControl(form, L"STATIC", "", SS_ICON, 16, 8, 32, 32, 0, nullptr);
-  // A shared icon from the resources: never destroyed, so the control may keep it.
-  const auto icon = static_cast<HICON>(::LoadImageW(
-      app_.Instance(), MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON, 32, 32, LR_SHARED));
-  ::SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+  Image1_ = CreateControl(form, L"STATIC", "", SS_ICON | SS_REALSIZEIMAGE, 16, 8, kIconSize,
+                         kIconSize, 0, nullptr);
 
   Label1_ = CreateControl(form, L"STATIC", kAppTitle, SS_LEFT | SS_NOPREFIX, 72, 16, 280, 24, 0,
-                          titleFont_.get());
+                          nullptr);
   Memo1_ = CreateControl(form, WC_EDITW, kInformation,
                          ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, 16,
                          48, 345, 161, 0, Font(), WS_EX_CLIENTEDGE);
   Button1_ = CreateControl(form, WC_BUTTONW, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 288, 224, 75,
                           25, IDOK, Font());
+  ApplyPictures();
+}
+
+void TAboutForm::ApplyPictures() {
+  // The icon is kept by this form while the control shows it.
+  UniqueIcon icon(static_cast<HICON>(::LoadImageW(app_.Instance(), MAKEINTRESOURCEW(IDI_PROGRAM),
+                                                  IMAGE_ICON, Scaled(kIconSize),
+                                                  Scaled(kIconSize), LR_DEFAULTCOLOR)));
+  ::SendMessageW(Image1_, STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
+  icon_ = std::move(icon);
+  UniqueFont title = CreateTitleFont(Dpi());
+  ::SendMessageW(Label1_, WM_SETFONT, reinterpret_cast<WPARAM>(title.get()), TRUE);
+  titleFont_ = std::move(title);
+}
+
+void TAboutForm::DpiChanged(UINT dpi, const RECT& suggested) {
+  TForm::DpiChanged(dpi, suggested);
+  ApplyPictures();
+  ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void TAboutForm::FormShow() { focus_.Reset(); }

@@ -15,17 +15,22 @@ class TAboutForm : public TForm {
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void FormShow() override;
+  void DpiChanged(UINT dpi, const RECT& suggested) override;
 
  private:
   void CreateControls();
+  // The program's icon and the title's font at the form's DPI.
+  void ApplyPictures();
   void Paint();
   LRESULT ColorStatic(HDC dc, HWND control);
 
+  HWND Image1_ = nullptr;
   HWND Label1_ = nullptr;
   HWND Memo1_ = nullptr;
   HWND Button1_ = nullptr;
   TDialogFocus focus_;
   UniqueFont titleFont_;
+  UniqueIcon icon_;
 };
 
 }  // namespace mirel::win32

@@ -43,16 +43,23 @@ TfDesktopName::TfDesktopName(TApplication& app, HWND mainWindow)
   CreateForm(style, TPosition::poDesigned);
   ::SetLayeredWindowAttributes(Handle(), kTransparentKey, 255, LWA_COLORKEY);
   caption_ = "fDesktopName";
+  UseFontFor(PrimaryMonitorDpi());
+}
 
+void TfDesktopName::UseFontFor(UINT dpi) {
+  if (font_ && dpi == fontDpi_) return;
   LOGFONTW font{};
-  font.lfHeight = -Scaled(32);
+  font.lfHeight = -::MulDiv(32, static_cast<int>(dpi), kDesignDpi);
   font.lfWeight = FW_BOLD;
   font.lfCharSet = RUSSIAN_CHARSET;
   // Smoothed edges would blend with the key colour and fringe the letters.
   font.lfQuality = NONANTIALIASED_QUALITY;
   lstrcpynW(font.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
   font_.Reset(::CreateFontIndirectW(&font));
+  fontDpi_ = dpi;
 }
+
+void TfDesktopName::DpiChanged(UINT dpi, const RECT&) { UseFontFor(dpi); }
 
 void TfDesktopName::SetCaption(const std::string& caption) {
   caption_ = caption;
@@ -70,6 +77,9 @@ void TfDesktopName::Show() {
 
 void TfDesktopName::FormShow() {
   ::Sleep(25);
+  // The name shows in the middle of the primary monitor, at that monitor's DPI (which may have
+  // changed since the last show).
+  UseFontFor(PrimaryMonitorDpi());
   SIZE text{};
   {
     const WindowDc dc = GetWindowDc(Handle());
@@ -78,8 +88,8 @@ void TfDesktopName::FormShow() {
     ::GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &text);
   }
   const TOverlayLayout layout = OverlayLayoutOn({text.cx, text.cy}, PrimaryWorkArea(),
-                                                {Scaled(kOverlayExtraWidth),
-                                                 Scaled(kOverlayExtraHeight)});
+                                                {ScaledToFont(kOverlayExtraWidth),
+                                                 ScaledToFont(kOverlayExtraHeight)});
   TextLeft = layout.TextOrigin.x;
   TextTop = layout.TextOrigin.y;
   ::SetWindowPos(Handle(), HWND_TOPMOST, layout.Bounds.left, layout.Bounds.top,
@@ -118,7 +128,7 @@ void TfDesktopName::Paint() {
   const std::wstring caption = Wide(caption_);
   const int length = static_cast<int>(caption.size());
   ::SetTextColor(dc, ::GetSysColor(COLOR_INACTIVECAPTION));  // the shadow
-  const int shadow = Scaled(2);
+  const int shadow = ScaledToFont(2);
   ::TextOutW(dc, TextLeft + shadow, TextTop + shadow, caption.c_str(), length);
   ::SetTextColor(dc, ::GetSysColor(COLOR_ACTIVECAPTION));
   ::TextOutW(dc, TextLeft, TextTop, caption.c_str(), length);

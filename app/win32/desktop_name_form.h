@@ -30,13 +30,23 @@ class TfDesktopName : public TForm {
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void FormShow() override;
+  // The overlay places itself on the primary monitor at every show: it takes no suggested
+  // rectangle, only the new DPI for its letters.
+  void DpiChanged(UINT dpi, const RECT& suggested) override;
 
  private:
   void Paint();
+  // The bold 32-pixel letters at `dpi`, made again only when the DPI changed.
+  void UseFontFor(UINT dpi);
+  // Design pixels at the DPI of the letters.
+  int ScaledToFont(int design) const {
+    return ::MulDiv(design, static_cast<int>(fontDpi_), kDesignDpi);
+  }
 
   HWND mainWindow_;
   std::string caption_;
   UniqueFont font_;
+  UINT fontDpi_ = 0;
 };
 
 }  // namespace mirel::win32

@@ -3,6 +3,7 @@
 #include <exception>
 #include <utility>
 
+#include "platform/win32/system_library.h"
 #include "platform/win32/wide_text.h"
 
 namespace mirel::win32 {
@@ -38,8 +39,8 @@ BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM param) {
 // (Windows 10 1607 on), which measures the frame at the form's own DPI.
 void AdjustFrame(RECT& frame, DWORD style, DWORD exStyle, UINT dpi) {
   using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-  static const auto adjustForDpi = reinterpret_cast<AdjustForDpiFn>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+  static const auto adjustForDpi =
+      SystemFunction<AdjustForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi");
   if (adjustForDpi == nullptr || !adjustForDpi(&frame, style, FALSE, exStyle, dpi)) {
     ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
   }
@@ -98,15 +99,33 @@ BOOL CALLBACK SwapChildFont(HWND child, LPARAM param) {
 
 UINT WindowDpi(HWND window) {
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  static const auto getDpiForWindow =
+      SystemFunction<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
   if (getDpiForWindow != nullptr && window != nullptr) {
     const UINT dpi = getDpiForWindow(window);
     if (dpi != 0) return dpi;
   }
+  return WindowDpi(HMONITOR{nullptr});
+}
+
+UINT WindowDpi(HMONITOR monitor) {
+  // shcore.dll, Windows 8.1 on; MDT_EFFECTIVE_DPI = 0.
+  using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const auto getDpiForMonitor =
+      SystemFunction<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
+  UINT dpiX = 0;
+  UINT dpiY = 0;
+  if (getDpiForMonitor != nullptr && monitor != nullptr &&
+      SUCCEEDED(getDpiForMonitor(monitor, 0, &dpiX, &dpiY)) && dpiX != 0) {
+    return dpiX;
+  }
   const WindowDc screen = GetWindowDc(nullptr);
   const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
   return dpi > 0 ? static_cast<UINT>(dpi) : kDesignDpi;
+}
+
+UINT PrimaryMonitorDpi() {
+  return WindowDpi(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
 }
 
 int ScaleForDpi(HWND window, int design) {

@@ -75,14 +75,16 @@ class TForm {
   // Labels drawn bold in the menu-highlight colour (the page headers).
   void AddHighlightLabel(HWND label) { highlightLabels_.push_back(label); }
   void Centre();
+  // WM_DPICHANGED: the form went to a monitor of another DPI. Children are moved and sized by the
+  // ratio of the DPIs and take the form's new fonts, then the form takes the system's suggested
+  // rectangle. Forms with pictures or fonts of their own draw them again after this.
+  virtual void DpiChanged(UINT dpi, const RECT& suggested);
 
   TApplication& app_;
 
  private:
   static LRESULT CALLBACK StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT BaseHandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  // WM_DPICHANGED: the form went to a monitor of another DPI.
-  void DpiChanged(UINT dpi, const RECT& suggested);
 
   UniqueWindow window_;
   UniqueFont font_;
@@ -97,8 +99,13 @@ class TForm {
 // The DPI of the monitor `window` is on: GetDpiForWindow where the system has it (Windows 10
 // 1607 on), else the screen's LOGPIXELSX.
 UINT WindowDpi(HWND window);
+// The DPI of `monitor` (GetDpiForMonitor where the system has it, Windows 8.1 on), else the
+// screen's LOGPIXELSX.
+UINT WindowDpi(HMONITOR monitor);
 // `design` pixels at 96 DPI in pixels of the monitor `window` is on.
 int ScaleForDpi(HWND window, int design);
+// The DPI of the primary monitor, where the taskbar and the desktop's name are.
+UINT PrimaryMonitorDpi();
 
 // Bounds of a child control already in pixels of its monitor: measured ones (client areas, text
 // extents), or design values the caller scaled.

@@ -4,21 +4,32 @@
 
 namespace mirel::win32 {
 
-TImageList::TImageList(int width, int height)
-    : list_(::ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 20, 4)),
-      width_(width),
-      height_(height) {}
+TImageList::TImageList(int size) { Reset(size); }
 
 TImageList::~TImageList() {
-  for (HICON icon : icons_) {
-    if (icon != nullptr) ::DestroyIcon(icon);
-  }
+  ReleaseIcons();
   if (list_ != nullptr) ::ImageList_Destroy(list_);
 }
 
+void TImageList::ReleaseIcons() const {
+  for (HICON icon : icons_) {
+    if (icon != nullptr) ::DestroyIcon(icon);
+  }
+  icons_.clear();
+}
+
+void TImageList::Reset(int size) {
+  ReleaseIcons();
+  if (list_ != nullptr) ::ImageList_Destroy(list_);
+  size_ = size;
+  list_ = ::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 20, 4);
+}
+
 int TImageList::AddResourceIcon(HINSTANCE instance, int id) {
+  // LoadImage picks the resource's image nearest the size asked for and scales it when no image
+  // has that size.
   UniqueIcon icon(static_cast<HICON>(
-      ::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, width_, height_, LR_DEFAULTCOLOR)));
+      ::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size_, size_, LR_DEFAULTCOLOR)));
   return icon ? ::ImageList_AddIcon(list_, icon.get()) : -1;
 }
 

@@ -1,4 +1,5 @@
-// An image list of 16 x 16 icons loaded from the program's resources.
+// An image list of square icons loaded from the program's resources, at a size that follows the
+// DPI of the monitor its pictures are shown on.
 #pragma once
 
 #include <vector>
@@ -13,13 +14,18 @@ namespace mirel::win32 {
 
 class TImageList : public IIconList {
  public:
-  TImageList(int width, int height);
+  explicit TImageList(int size);
   TImageList(const TImageList&) = delete;
   TImageList& operator=(const TImageList&) = delete;
   ~TImageList() override;
 
   HIMAGELIST Handle() const { return list_; }
-  // Appends the icon resource `id` at the list's size; returns its index or -1.
+  int Size() const { return size_; }
+  // Empties the list and makes it one of `size` x `size` images (a new handle: controls that
+  // showed the old list must be given the new one).
+  void Reset(int size);
+  // Appends the icon resource `id` at the list's size, drawn from the resource's image of that
+  // size or the nearest larger one; returns its index or -1.
   int AddResourceIcon(HINSTANCE instance, int id);
   // Appends a copy of `icon`; returns its index or -1.
   int AddIcon(HICON icon);
@@ -31,9 +37,10 @@ class TImageList : public IIconList {
   IconHandle IconAt(int index) const override;
 
  private:
-  HIMAGELIST list_;
-  int width_;
-  int height_;
+  void ReleaseIcons() const;
+
+  HIMAGELIST list_ = nullptr;
+  int size_ = 0;
   mutable std::vector<HICON> icons_;  // images handed out as icons, kept until destruction
 };
 

@@ -38,12 +38,6 @@ bool AnotherCopyRuns() {
 
 TVirtualDeskForm::TVirtualDeskForm(TApplication& app)
     : TForm(app), engine_(ws_, registry_, DeskCFG, *this) {
-  for (int id = IDI_IMAGE_BASE; id < IDI_IMAGE_BASE + 18; ++id) {
-    IconImageList_.AddResourceIcon(app.Instance(), id);
-  }
-  for (int id = IDI_DESKTOP1_BELOW; id < IDI_DESKTOP1_BELOW + IDI_DESKTOP_BELOW_COUNT; ++id) {
-    TrayBelowImages_.AddResourceIcon(app.Instance(), id);
-  }
   TFormStyle style;
   style.className = kMainFormClass;
   style.caption = kAppTitle;
@@ -55,9 +49,11 @@ TVirtualDeskForm::TVirtualDeskForm(TApplication& app)
   style.owner = app.Handle();
   CreateForm(style, TPosition::poScreenCenter);
 
+  LoadPictures();
   CreateActions();
   CreateToolBar();
   CreatePages();
+  ApplyPictures();
   BuildTrayPopup();
   CreateTrayIcons();
 
@@ -179,8 +175,6 @@ void TVirtualDeskForm::CreateToolBar() {
                                       CCS_NOPARENTALIGN | WS_CLIPSIBLINGS,
                                   0, 0, kClientWidth, kToolBarHeight, 0, Font());
   ::SendMessageW(ActionToolBar1_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  ::SendMessageW(ActionToolBar1_, TB_SETIMAGELIST, 0,
-                 reinterpret_cast<LPARAM>(IconImageList_.Handle()));
   // The toolbar items: captions are not drawn, the actions' hints are the tooltips.
   const char* items[] = {"&Desktop 1", "D&esktop 2", "De&sktop 3", "Des&ktop 4", nullptr,
                          "&How to use", "&About Mirel Virtual Desktop", nullptr, "H&ide"};
@@ -312,12 +306,17 @@ LRESULT TVirtualDeskForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
       if (LOWORD(wParam) != WA_INACTIVE) FormActivate();
       break;
     case WM_MEASUREITEM:
-      if (TMenuPopup::MeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) return TRUE;
+      if (TrayPopup_ && TrayPopup_->MeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) {
+        return TRUE;
+      }
       break;
     case WM_DRAWITEM:
       if (TrayPopup_ && TrayPopup_->DrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam))) {
         return TRUE;
       }
+      break;
+    case WM_INITMENUPOPUP:
+      if (TrayPopup_ && TrayPopup_->InitPopup(reinterpret_cast<HMENU>(wParam))) return 0;
       break;
     // Both are sent messages, delivered also while a switch waits on another program: the
     // layout follows once the switch is over.
@@ -392,9 +391,9 @@ void TVirtualDeskForm::UpdateTrayIcons(int desktop) {
   for (int k = 0; k < kTrayIconCount; ++k) {
     TTrayIcon& icon = *trayIcons_[static_cast<std::size_t>(k)];
     switch (TrayIconPicture(k, desktop, follows)) {
-      case TTrayPicture::kIdle: icon.SetIcon(IconImageList_.IconAt(k)); break;
-      case TTrayPicture::kActive: icon.SetIcon(IconImageList_.IconAt(k + 4)); break;
-      case TTrayPicture::kBelow: icon.SetIcon(TrayBelowImages_.IconAt(k)); break;
+      case TTrayPicture::kIdle: icon.SetIcon(TrayImages_.IconAt(k)); break;
+      case TTrayPicture::kActive: icon.SetIcon(TrayImages_.IconAt(k + 4)); break;
+      case TTrayPicture::kBelow: icon.SetIcon(TrayImages_.IconAt(k + 8)); break;
     }
     // Each change is a round trip to the shell: an unchanged tip is not sent again.
     const std::string hint = TrayIconHint(DeskCFG.DesktopNames, k, onScreen, follows);

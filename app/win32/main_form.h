@@ -11,6 +11,7 @@
 
 #include "app/actions.h"
 #include "app/sleep_timer.h"
+#include "app/tray_window_lists.h"
 #include "app/win32/form.h"
 #include "app/win32/image_list.h"
 #include "app/win32/menu_popup.h"
@@ -114,7 +115,7 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   void CreateActions();
   void CreateToolBar();
   void CreatePages();
-  HWND CreatePageHeader(int page, int iconImage, const char* caption);
+  HWND CreatePageHeader(int page, const char* caption);
   void CreateTrayIcons();
   // The eight name fields in two columns of four rows, the first row at `top` (design pixels).
   void CreateNameControls(HWND page, int top);
@@ -127,13 +128,26 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   // Runs the shut-down steps once: at the end of the event loop, or when the session ends.
   void ShutDown();
 
+  // --- Pictures at the DPI of the form's monitor (main_form_pictures.cpp) ------------------------
+  // Fills the image lists at the form's DPI and the tray's pictures at the notification area's.
+  void LoadPictures();
+  // Gives the toolbar, the tree, the page headers and the visual manager the lists and sizes of
+  // the form's DPI.
+  void ApplyPictures();
+  void DpiChanged(UINT dpi, const RECT& suggested) override;
+
   Win32WindowSystem ws_;
   Win32Registry registry_;
   Win32ShellIntegration shell_;
   TDesktopEngine engine_;
   TActionList ActionManager1_;
-  TImageList IconImageList_{16, 16};
-  TImageList HeaderImages_{32, 32};
+  // Sizes in design pixels; the lists hold them at the DPI of the form's monitor
+  // (main_form_pictures.cpp).
+  static constexpr int kIconSize = 16;
+  static constexpr int kHeaderPictureSize = 32;
+  TImageList IconImageList_{kIconSize};
+  TImageList HeaderImages_{kHeaderPictureSize};  // image n: the header picture of page n
+  std::array<HWND, 5> headerPictures_{};  // one per page
 
   HWND ActionToolBar1_ = nullptr;
   HWND PageControl_ = nullptr;
@@ -146,8 +160,9 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   std::array<HWND, kHotKeySlotCount> HotkeysDesktop_{};
   HWND TrayFollowsCB_ = nullptr;
   std::array<HWND, kDesktopNameCount> DesktopNameEdits_{};
-  // Tray icons 1..4 while the desktop below is on screen.
-  TImageList TrayBelowImages_{16, 16};
+  // The tray icons' pictures at the notification area's size: desktops 1..4 idle (0..3), active
+  // (4..7) and while the desktop below is on screen (8..11).
+  TImageList TrayImages_{kIconSize};
   int trayMarked_ = -1;  // the desktop the tray icons last marked
   std::array<HWND, kCommandHotKeyCount> CommandHotKeys_{};  // on the "More hot keys" page
 
@@ -155,6 +170,8 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   std::unique_ptr<TMenuPopup> TrayPopup_;
   TMenuItem* mSwitchTo_ = nullptr;
   TMenuItem* mMoveHere_ = nullptr;
+  TTrayWindowLists trayLists_{
+      ws_, [this](Hwnd window) { return engine_.IndexOfHidden(window) >= 0; }};
   std::array<std::unique_ptr<TTrayIcon>, 4> trayIcons_;  // TrayIcon1 .. TrayIcon4
 
   TfDesktopName* fDesktopName_ = nullptr;
@@ -179,7 +196,7 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   void WindowPopupShow(LPARAM position);
   static LRESULT CALLBACK ProgramsTreeViewProc(HWND window, UINT message, WPARAM wParam,
                                                LPARAM lParam, UINT_PTR id, DWORD_PTR form);
-  TImageList ProgramsImageList_{16, 16};
+  TImageList ProgramsImageList_{kIconSize};
   std::unique_ptr<TMenuPopup> WindowPopup_;
 
   // --- "Visual Manager" page (main_form_visual_manager.cpp) --------------------------------------

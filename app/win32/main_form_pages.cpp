@@ -4,7 +4,6 @@
 #include <commctrl.h>
 
 #include "app/win32/main_form.h"
-#include "app/win32/resource.h"
 #include "platform/win32/wide_text.h"
 
 namespace mirel::win32 {
@@ -17,41 +16,42 @@ constexpr int kHeaderHeight = 49;
 struct TPageInfo {
   const char* caption;
   const char* header;
-  int picture;  // icon resource of the header's picture
 };
 
+// The header pictures are image n of HeaderImages_ for page n (main_form_pictures.cpp).
 constexpr TPageInfo kPages[] = {
-    {"Windows Tree", "Desktop manager", IDI_HEADER_WINDOWS_TREE},
-    {"Visual Manager", "Desktop window manager", IDI_HEADER_VISUAL_MANAGER},
-    {"Options", "Mirel Virtual Desktop Options", IDI_HEADER_OPTIONS},
-    {"Hot keys", "Hot keys", IDI_HEADER_HOTKEYS},
-    {"More hot keys", "More hot keys", IDI_HEADER_HOTKEYS},
-    {"Rules", "Where new windows open", IDI_HEADER_OPTIONS},
+    {"Windows Tree", "Desktop manager"},
+    {"Visual Manager", "Desktop window manager"},
+    {"Options", "Mirel Virtual Desktop Options"},
+    {"Hot keys", "Hot keys"},
+    {"More hot keys", "More hot keys"},
+    {"Rules", "Where new windows open"},
 };
 
 }  // namespace
 
-HWND TVirtualDeskForm::CreatePageHeader(int page, int picture, const char* caption) {
+HWND TVirtualDeskForm::CreatePageHeader(int page, const char* caption) {
   // The page's width is measured (pixels); the header's own sizes are design pixels.
   RECT area;
   ::GetClientRect(pages_[static_cast<std::size_t>(page)], &area);
   const int headerHeight = Scaled(kHeaderHeight);
   HWND header = CreatePanel(pages_[static_cast<std::size_t>(page)],
                             TPixelBounds{0, 0, area.right, headerHeight});
-  const int image = HeaderImages_.AddResourceIcon(app_.Instance(), picture);
-  HWND pictureBox = CreateControl(header, L"STATIC", "", SS_ICON | SS_REALSIZEIMAGE, 8, 8, 32, 32,
-                                  0, nullptr);
-  if (image >= 0) {
-    ::SendMessageW(pictureBox, STM_SETICON,
-                   reinterpret_cast<WPARAM>(HeaderImages_.IconAt(image)), 0);
-  }
+  // The picture itself comes with the others (ApplyPictures).
+  headerPictures_[static_cast<std::size_t>(page)] =
+      CreateControl(header, L"STATIC", "", SS_ICON | SS_REALSIZEIMAGE, 8, 8, kHeaderPictureSize,
+                    kHeaderPictureSize, 0, nullptr);
   HWND label = CreateControl(header, L"STATIC", caption, SS_LEFT,
                              TPixelBounds{Scaled(56), Scaled(16), area.right - Scaled(64),
                                           Scaled(16)},
                              0, BoldFont());
   AddHighlightLabel(label);
-  CreateControl(header, L"STATIC", "", SS_ETCHEDHORZ,
-                TPixelBounds{0, headerHeight - Scaled(2), area.right, Scaled(2)}, 0, nullptr);
+  const TPixelBounds bevel{0, headerHeight - Scaled(2), area.right, Scaled(2)};
+  HWND line = CreateControl(header, L"STATIC", "", SS_ETCHEDHORZ, bevel, 0, nullptr);
+  // The etched line gets an edge of its own after creation and grows by it: back to the header's
+  // width, or it would reach past the page.
+  ::SetWindowPos(line, nullptr, bevel.x, bevel.y, bevel.width, bevel.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
   return header;
 }
 
@@ -86,7 +86,7 @@ void TVirtualDeskForm::CreatePages() {
     // New children go to the bottom of the Z order: lift the page above the tab control.
     ::SetWindowPos(pages_[static_cast<std::size_t>(i)], HWND_TOP, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    CreatePageHeader(i, kPages[i].picture, kPages[i].header);
+    CreatePageHeader(i, kPages[i].header);
   }
   const int bodyHeight = height - headerHeight;
 
@@ -96,7 +96,6 @@ void TVirtualDeskForm::CreatePages() {
                                         TVS_SHOWSELALWAYS | WS_TABSTOP,
                                     TPixelBounds{0, headerHeight, width, bodyHeight}, 0, Font(),
                                     WS_EX_CLIENTEDGE);
-  ::SendMessageW(ProgramsTreeView_, TVM_SETINDENT, 19, 0);
   SetUpWindowsTree();
 
   // "Visual Manager": the miniature of the desktops.

@@ -1,6 +1,5 @@
 // The main form's tray icons and tray menu.
 #include "app/win32/main_form.h"
-#include "engine/win2tree.h"
 #include "tray/win32/tray_platform_win32.h"
 
 namespace mirel::win32 {
@@ -22,7 +21,13 @@ void TVirtualDeskForm::BuildTrayPopup() {
   actionItem(items, "SleepTimerAction");
   items.AddSeparator();
   mSwitchTo_ = &items.Add("Switch To");
+  mSwitchTo_->OnPopup = [this](TMenuItem& list) {
+    trayLists_.Fill(list, true, [this](const TMenuItem& item) { SwitchToClick(item); });
+  };
   mMoveHere_ = &items.Add("Move here");
+  mMoveHere_->OnPopup = [this](TMenuItem& list) {
+    trayLists_.Fill(list, false, [this](const TMenuItem& item) { MoveHereClick(item); });
+  };
   AddMoveActiveWindowMenu(items);
   items.AddSeparator();
   TMenuItem& help = items.Add("Help");
@@ -34,17 +39,10 @@ void TVirtualDeskForm::BuildTrayPopup() {
   TrayPopup_->OnPopup = [this](TPopupMenu&) { PopupMenu1Popup(); };
 }
 
+// The lists of windows are filled when their submenus open (trayLists_): the menu appears at once
+// however many windows there are.
 void TVirtualDeskForm::PopupMenu1Popup() {
-  mSwitchTo_->Clear();
-  mMoveHere_->Clear();
-  // The menus show titles only: the nodes need no class names.
-  auto tree = BuildWindowTree(
-      ws_, [this](Hwnd window) { return engine_.IndexOfHidden(window) >= 0; }, false);
-  FillMenuFromTree(ws_, *tree, *mMoveHere_, false, nullptr,
-                   [this](const TMenuItem& item) { MoveHereClick(item); });
-  FillMenuFromTree(ws_, *tree, *mSwitchTo_, true, nullptr,
-                   [this](const TMenuItem& item) { SwitchToClick(item); });
-  FreeWindowTree(tree);
+  trayLists_.MenuOpens();
   for (std::size_t d = 0; d < mMoveActiveWindow_->Count(); ++d) {
     (*mMoveActiveWindow_)[d].Enabled = d != engine_.CurrentDesktop();
   }
@@ -76,7 +74,7 @@ void TVirtualDeskForm::CreateTrayIcons() {
     owner.ProcessMessages = [this] { app_.ProcessMessages(); };
     auto icon = std::make_unique<TTrayIcon>(*trayPlatform_, std::move(owner));
     icon->SetCycleInterval(0);
-    icon->SetIcon(IconImageList_.IconAt(n - 1));
+    icon->SetIcon(TrayImages_.IconAt(n - 1));
     icon->PopupMenu = TrayPopup_.get();
     icon->MinimizeToTray = true;
     icon->OnClick = [this, n](TTrayIcon&) { TrayIconClick(n); };

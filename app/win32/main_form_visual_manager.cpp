@@ -23,12 +23,15 @@ void FillSolid(HDC dc, const Rect& area, TColor color) {
   ::FillRect(dc, &rect, brush.get());
 }
 
+// Each line a band of the line's width from its coordinate on, its end excluded.
 void DrawGrid(HDC dc, const TVisualPicture& picture) {
-  const UniquePen pen(::CreatePen(PS_SOLID, 1, ToColorRef(picture.GridLineColor)));
-  const ScopedSelection selection(dc, pen.get());
+  const UniqueBrush brush(::CreateSolidBrush(ToColorRef(picture.GridLineColor)));
+  const int width = picture.LineWidth;
   for (const TLine& line : picture.GridLines) {
-    ::MoveToEx(dc, line.From.x, line.From.y, nullptr);
-    ::LineTo(dc, line.To.x, line.To.y);
+    const bool vertical = line.From.x == line.To.x;
+    const RECT band = vertical ? RECT{line.From.x, line.From.y, line.From.x + width, line.To.y}
+                               : RECT{line.From.x, line.From.y, line.To.x, line.From.y + width};
+    ::FillRect(dc, &band, brush.get());
   }
 }
 
@@ -43,7 +46,9 @@ void DrawMonitorOutlines(HDC dc, const TVisualPicture& picture) {
 void DrawWindows(HDC dc, const TVisualPicture& picture) {
   const UniqueBrush foreground(::CreateSolidBrush(::GetSysColor(COLOR_WINDOW)));
   const UniqueBrush other(::CreateSolidBrush(::GetSysColor(COLOR_BTNHIGHLIGHT)));
-  const UniquePen pen(::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_HOTLIGHT)));
+  // Inside the frame: a wider outline keeps to the window's rectangle.
+  const UniquePen pen(
+      ::CreatePen(PS_INSIDEFRAME, picture.LineWidth, ::GetSysColor(COLOR_HOTLIGHT)));
   const ScopedSelection penSelection(dc, pen.get());
   ::SetTextColor(dc, ToColorRef(picture.TitleColor));
   for (const TPictureWindow& window : picture.Windows) {
@@ -55,7 +60,7 @@ void DrawWindows(HDC dc, const TVisualPicture& picture) {
     // The title is cut off at the rectangle's edge.
     const RECT clip = ToRect(b);
     const std::wstring title = Wide(window.Title);
-    ::ExtTextOutW(dc, b.left + 2, b.top, ETO_CLIPPED, &clip, title.c_str(),
+    ::ExtTextOutW(dc, b.left + picture.TextIndent, b.top, ETO_CLIPPED, &clip, title.c_str(),
                   static_cast<UINT>(title.size()), nullptr);
   }
 }
@@ -96,7 +101,8 @@ void TVirtualDeskForm::PaintDesktops(HDC target) {
   if (dc == nullptr) return;
   if (!SmallFonts_) {
     LOGFONTW font{};
-    font.lfHeight = -::MulDiv(kSmallFontsPoints, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
+    // At the DPI of the form's monitor, not the system's.
+    font.lfHeight = -::MulDiv(kSmallFontsPoints, static_cast<int>(Dpi()), 72);
     font.lfCharSet = DEFAULT_CHARSET;
     lstrcpynW(font.lfFaceName, L"Small Fonts", LF_FACESIZE);
     SmallFonts_.Reset(::CreateFontIndirectW(&font));

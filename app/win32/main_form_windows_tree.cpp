@@ -8,7 +8,6 @@
 #include <exception>
 
 #include "app/win32/main_form.h"
-#include "app/win32/resource.h"
 #include "app/win32/transparency_form.h"
 #include "app/windows_tree.h"
 #include "platform/win32/wide_text.h"
@@ -18,8 +17,6 @@ namespace mirel::win32 {
 namespace {
 
 constexpr UINT_PTR kTreeSubclassId = 1;
-constexpr int kClassIconSize = 32;
-constexpr int kNodeImageSize = 16;
 
 HTREEITEM InsertNode(HWND tree, HTREEITEM parent, const std::string& text, int image, Hwnd window) {
   std::wstring wide = Wide(text);
@@ -36,26 +33,27 @@ HTREEITEM InsertNode(HWND tree, HTREEITEM parent, const std::string& text, int i
       ::SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
-// The class icon drawn at its full 32 x 32 and shrunk to a 16 x 16 bitmap on the tree's
-// background; null when GDI refused.
-UniqueBitmap ShrunkClassIcon(HICON icon) {
+// The class icon drawn at twice the node's size and shrunk to a bitmap of the node's size on the
+// tree's background (smoother than the icon's own scaling); null when GDI refused.
+UniqueBitmap ShrunkClassIcon(HICON icon, int nodeImageSize) {
+  const int classIconSize = 2 * nodeImageSize;
   const WindowDc screen = GetWindowDc(nullptr);
   const MemoryDc large(::CreateCompatibleDC(screen.get()));
   const MemoryDc small(::CreateCompatibleDC(screen.get()));
   const UniqueBitmap largeBitmap(
-      ::CreateCompatibleBitmap(screen.get(), kClassIconSize, kClassIconSize));
-  UniqueBitmap smallBitmap(::CreateCompatibleBitmap(screen.get(), kNodeImageSize, kNodeImageSize));
+      ::CreateCompatibleBitmap(screen.get(), classIconSize, classIconSize));
+  UniqueBitmap smallBitmap(::CreateCompatibleBitmap(screen.get(), nodeImageSize, nodeImageSize));
   if (!large || !small || !largeBitmap || !smallBitmap) return {};
   {
     const ScopedSelection largeSelection(large.get(), largeBitmap.get());
     const ScopedSelection smallSelection(small.get(), smallBitmap.get());
-    const RECT area{0, 0, kClassIconSize, kClassIconSize};
+    const RECT area{0, 0, classIconSize, classIconSize};
     ::FillRect(large.get(), &area, ::GetSysColorBrush(COLOR_WINDOW));
-    ::DrawIcon(large.get(), 0, 0, icon);
+    ::DrawIconEx(large.get(), 0, 0, icon, classIconSize, classIconSize, 0, nullptr, DI_NORMAL);
     ::SetStretchBltMode(small.get(), HALFTONE);
     ::SetBrushOrgEx(small.get(), 0, 0, nullptr);
-    ::StretchBlt(small.get(), 0, 0, kNodeImageSize, kNodeImageSize, large.get(), 0, 0,
-                 kClassIconSize, kClassIconSize, SRCCOPY);
+    ::StretchBlt(small.get(), 0, 0, nodeImageSize, nodeImageSize, large.get(), 0, 0,
+                 classIconSize, classIconSize, SRCCOPY);
   }
   return smallBitmap;
 }
@@ -63,10 +61,7 @@ UniqueBitmap ShrunkClassIcon(HICON icon) {
 }  // namespace
 
 void TVirtualDeskForm::SetUpWindowsTree() {
-  ProgramsImageList_.AddResourceIcon(app_.Instance(), IDI_GROUP_NODE);
-  ProgramsImageList_.AddResourceIcon(app_.Instance(), IDI_NO_ICON_WINDOW);
-  ::SendMessageW(ProgramsTreeView_, TVM_SETIMAGELIST, TVSIL_NORMAL,
-                 reinterpret_cast<LPARAM>(ProgramsImageList_.Handle()));
+  // The image list comes with the other pictures (ApplyPictures).
   ::SetWindowSubclass(ProgramsTreeView_, &TVirtualDeskForm::ProgramsTreeViewProc, kTreeSubclassId,
                       reinterpret_cast<DWORD_PTR>(this));
 
@@ -151,7 +146,8 @@ void TVirtualDeskForm::RefreshWindowsTree() {
     for (const TWindowsTreeNode& node : groups[g].Windows) {
       int image = kNoIconWindowImage;
       if (node.ClassIcon != 0) {
-        const UniqueBitmap bitmap = ShrunkClassIcon(reinterpret_cast<HICON>(node.ClassIcon));
+        const UniqueBitmap bitmap =
+            ShrunkClassIcon(reinterpret_cast<HICON>(node.ClassIcon), ProgramsImageList_.Size());
         const int added = bitmap ? ProgramsImageList_.AddBitmap(bitmap.get()) : -1;
         if (added >= 0) image = added;
       }

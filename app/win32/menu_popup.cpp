@@ -1,12 +1,13 @@
 #include "app/win32/menu_popup.h"
 
+#include <algorithm>
+
 #include "platform/win32/wide_text.h"
 
 namespace mirel::win32 {
 
 namespace {
 
-constexpr int kImageSize = 16;
 // Item data of an item with an image: the image index plus this marker.
 constexpr ULONG_PTR kImageDataBase = 0x4D490000;
 
@@ -37,10 +38,15 @@ LRESULT CALLBACK EndMenuOnDeactivation(int code, WPARAM wParam, LPARAM lParam) {
 
 UniqueMenu TMenuPopup::Build(const TMenuItem& parent) {
   UniqueMenu menu(::CreatePopupMenu());
+  AppendItems(menu.get(), parent);
+  return menu;
+}
+
+void TMenuPopup::AppendItems(HMENU menu, const TMenuItem& parent) {
   for (const auto& child : parent.Items) {
     const TMenuItem& item = *child;
     if (item.IsSeparator()) {
-      ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+      ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
       continue;
     }
     std::wstring caption = Wide(item.Caption);
@@ -53,20 +59,36 @@ UniqueMenu TMenuPopup::Build(const TMenuItem& parent) {
     info.wID = static_cast<UINT>(commands_.size());
     if (item.HasSubmenu()) {
       info.fMask |= MIIM_SUBMENU;
-      info.hSubMenu = Build(item).Release();
+      if (item.OnPopup) {
+        info.hSubMenu = ::CreatePopupMenu();  // empty until it opens
+        unfilled_.emplace_back(info.hSubMenu, child.get());
+      } else {
+        info.hSubMenu = Build(item).Release();
+      }
     }
     if (item.ImageIndex >= 0 && images_ != nullptr) {
       info.fMask |= MIIM_BITMAP | MIIM_DATA;
       info.hbmpItem = HBMMENU_CALLBACK;
       info.dwItemData = kImageDataBase + static_cast<ULONG_PTR>(item.ImageIndex);
     }
-    ::InsertMenuItemW(menu.get(), ::GetMenuItemCount(menu.get()), TRUE, &info);
+    ::InsertMenuItemW(menu, ::GetMenuItemCount(menu), TRUE, &info);
   }
-  return menu;
+}
+
+bool TMenuPopup::InitPopup(HMENU submenu) {
+  const auto found = std::ranges::find(unfilled_, submenu, &std::pair<HMENU, TMenuItem*>::first);
+  if (found == unfilled_.end()) return false;
+  TMenuItem& item = *found->second;
+  unfilled_.erase(found);
+  item.Clear();
+  item.OnPopup(item);
+  AppendItems(submenu, item);
+  return true;
 }
 
 void TMenuPopup::TrackAt(int x, int y) {
   commands_.clear();
+  unfilled_.clear();
   UniqueMenu menu = Build(Items);
   UniqueHook watch(
       ::SetWindowsHookExW(WH_CALLWNDPROC, EndMenuOnDeactivation, nullptr, ::GetCurrentThreadId()));
@@ -75,6 +97,7 @@ void TMenuPopup::TrackAt(int x, int y) {
       menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, owner_, nullptr));
   --trackingDepth_;
   watch.Reset();
+  unfilled_.clear();
   menu.Reset();
   if (chosen == 0 || chosen > commands_.size()) return;
   const TMenuItem* item = commands_[chosen - 1];
@@ -82,10 +105,12 @@ void TMenuPopup::TrackAt(int x, int y) {
   item->Click();
 }
 
-bool TMenuPopup::MeasureItem(MEASUREITEMSTRUCT& measure) {
-  if (measure.CtlType != ODT_MENU || measure.itemData < kImageDataBase) return false;
-  measure.itemWidth = kImageSize;
-  measure.itemHeight = kImageSize;
+bool TMenuPopup::MeasureItem(MEASUREITEMSTRUCT& measure) const {
+  if (measure.CtlType != ODT_MENU || measure.itemData < kImageDataBase || images_ == nullptr) {
+    return false;
+  }
+  measure.itemWidth = static_cast<UINT>(images_->Size());
+  measure.itemHeight = static_cast<UINT>(images_->Size());
   return true;
 }
 
@@ -95,7 +120,7 @@ bool TMenuPopup::DrawItem(const DRAWITEMSTRUCT& draw) const {
   }
   const int image = static_cast<int>(draw.itemData - kImageDataBase);
   const int x = draw.rcItem.left;
-  const int y = draw.rcItem.top + (draw.rcItem.bottom - draw.rcItem.top - kImageSize) / 2;
+  const int y = draw.rcItem.top + (draw.rcItem.bottom - draw.rcItem.top - images_->Size()) / 2;
   ::ImageList_Draw(images_->Handle(), image, draw.hDC, x, y, ILD_TRANSPARENT);
   return true;
 }

@@ -3,6 +3,7 @@
 // Item images come from an image list and are drawn by the menu's owner window.
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "app/win32/image_list.h"
@@ -23,9 +24,12 @@ class TMenuPopup : public TPopupMenu {
   TMenuItem Items;  // the top-level items
 
   // The owner window forwards WM_MEASUREITEM and WM_DRAWITEM here; true when they were for a
-  // menu image of this menu.
-  static bool MeasureItem(MEASUREITEMSTRUCT& measure);
+  // menu image of this menu. Images take the list's size, which follows the owner's DPI.
+  bool MeasureItem(MEASUREITEMSTRUCT& measure) const;
   bool DrawItem(const DRAWITEMSTRUCT& draw) const;
+  // The owner window forwards WM_INITMENUPOPUP here: a submenu filled on opening (an item with
+  // OnPopup) gets its items now. True when `submenu` was one of them.
+  bool InitPopup(HMENU submenu);
 
  protected:
   void TrackAt(int x, int y) override;
@@ -35,12 +39,15 @@ class TMenuPopup : public TPopupMenu {
 
  private:
   UniqueMenu Build(const TMenuItem& parent);
+  void AppendItems(HMENU menu, const TMenuItem& parent);
 
   static inline int trackingDepth_ = 0;  // GUI thread only
 
   HWND owner_;
   const TImageList* images_;
   std::vector<const TMenuItem*> commands_;  // command id - 1 -> item, valid during one opening
+  // Submenus still to be filled, during one opening.
+  std::vector<std::pair<HMENU, TMenuItem*>> unfilled_;
 };
 
 }  // namespace mirel::win32

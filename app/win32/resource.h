@@ -3,11 +3,14 @@
 #ifndef MIREL_APP_WIN32_RESOURCE_H
 #define MIREL_APP_WIN32_RESOURCE_H
 
-// The program's icon (16, 32, 48 px). Explorer shows the icon group with the lowest id, so it
+// Every icon holds 16, 20, 24, 32, 40 and 48 px (tools/make-pictures); the pictures shown at
+// 32 design pixels (page headers, about box) also 64 px.
+
+// The program's icon. Explorer shows the icon group with the lowest id, so it
 // must stay the first icon resource.
 #define IDI_PROGRAM 1
 
-// The main form's icon list: image n is the icon resource IDI_IMAGE_BASE + n (16 and 32 px each).
+// The main form's icon list: image n is the icon resource IDI_IMAGE_BASE + n.
 #define IDI_IMAGE_BASE 100
 #define IDI_IMAGE_COUNT 18
 #define IDI_DESKTOP1 100
@@ -30,14 +33,14 @@
 #define IDI_SLEEP_TIMER 117
 
 // The windows tree's image list: image 0 (group nodes) and image 1 (a window whose class has
-// no icon). 16 and 32 px each.
+// no icon).
 #define IDI_GROUP_NODE 130
 #define IDI_NO_ICON_WINDOW 131
 
-// Header picture of the hot-key page (16 and 32 px).
+// Header picture of the hot-key page.
 #define IDI_HOTKEYS 132
 
-// Tray icons 1..4 while the desktop below them (5..8) is on screen (16 and 32 px).
+// Tray icons 1..4 while the desktop below them (5..8) is on screen.
 #define IDI_DESKTOP1_BELOW 140
 #define IDI_DESKTOP_BELOW_COUNT 4
 

@@ -26,6 +26,30 @@ constexpr int kImageWidth = 96;
 constexpr int kImageHeight = 198;
 constexpr RECT kShape1{kImageLeft + kImageWidth, 1, kClientWidth - 1, 199};
 
+// The picture drawn at `width` x `height` with the system's smoothing (halftone); the picture
+// itself where the size is already right or GDI refused.
+UniqueBitmap ScaledPicture(UniqueBitmap picture, int width, int height) {
+  BITMAP info{};
+  if (!picture || !::GetObjectW(picture.get(), sizeof info, &info) ||
+      (info.bmWidth == width && info.bmHeight == height)) {
+    return picture;
+  }
+  const WindowDc screen = GetWindowDc(nullptr);
+  const MemoryDc source(::CreateCompatibleDC(screen.get()));
+  const MemoryDc target(::CreateCompatibleDC(screen.get()));
+  UniqueBitmap scaled(::CreateCompatibleBitmap(screen.get(), width, height));
+  if (!source || !target || !scaled) return picture;
+  {
+    const ScopedSelection from(source.get(), picture.get());
+    const ScopedSelection to(target.get(), scaled.get());
+    ::SetStretchBltMode(target.get(), HALFTONE);
+    ::SetBrushOrgEx(target.get(), 0, 0, nullptr);
+    ::StretchBlt(target.get(), 0, 0, width, height, source.get(), 0, 0, info.bmWidth,
+                 info.bmHeight, SRCCOPY);
+  }
+  return scaled;
+}
+
 }  // namespace
 
 TSleepTimerForm::TSleepTimerForm(TApplication& app, HWND mainWindow)
@@ -129,14 +153,28 @@ void TSleepTimerForm::FormShow() {
 
   // The picture is read afresh at every show, without looking for the file first: a missing or
   // unreadable file is reported in the error box and the dialog still comes up, without picture.
+  if (const DWORD error = LoadPicture(); error != ERROR_SUCCESS) {
+    app_.ShowException(
+        CannotOpenFileMessage(SleepPicturePath(ProgramFolder()), SystemErrorText(error)));
+  }
+}
+
+DWORD TSleepTimerForm::LoadPicture() {
   const std::string path = SleepPicturePath(ProgramFolder());
   UniqueBitmap picture(static_cast<HBITMAP>(
       ::LoadImageW(nullptr, Wide(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
   DWORD error = picture ? ERROR_SUCCESS : ::GetLastError();
   // A file that opens but holds no bitmap may leave no error code behind.
   if (!picture && error == ERROR_SUCCESS) error = ERROR_INVALID_DATA;
-  SetPicture(std::move(picture));
-  if (error != ERROR_SUCCESS) app_.ShowException(CannotOpenFileMessage(path, SystemErrorText(error)));
+  // The file's picture is made for 96 DPI: at the form's DPI it fills the same frame.
+  SetPicture(ScaledPicture(std::move(picture), Scaled(kImageWidth), Scaled(kImageHeight)));
+  return error;
+}
+
+void TSleepTimerForm::DpiChanged(UINT dpi, const RECT& suggested) {
+  TForm::DpiChanged(dpi, suggested);
+  // Reported at the next show, not while the window is being moved.
+  if (Visible()) LoadPicture();
 }
 
 void TSleepTimerForm::SetPicture(UniqueBitmap picture) {

@@ -23,6 +23,8 @@ class TSleepTimerForm : public TForm {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   // Loads the picture at every show.
   void FormShow() override;
+  // On a monitor of another DPI the picture is read again for the new frame.
+  void DpiChanged(UINT dpi, const RECT& suggested) override;
 
  private:
   void CreateControls();
@@ -36,6 +38,9 @@ class TSleepTimerForm : public TForm {
   void Button1Click();
   void ShowMinutes();
   void SetPicture(UniqueBitmap picture);
+  // Reads the picture from the program's folder at the form's DPI; the error, ERROR_SUCCESS when
+  // none.
+  DWORD LoadPicture();
 
   HWND Image1_ = nullptr;
   HWND Label1_ = nullptr;

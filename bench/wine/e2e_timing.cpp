@@ -1,7 +1,7 @@
 // The program's speed under Wine against the floor the window manager sets, in one Wine session.
 // Not a test: it measures and writes a report (Markdown) to the file named on its command line.
 //
-//   mirel_e2e_timing REPORT [ROUNDS] [COUNTS...]     (defaults: 7 rounds, 10 100 500 windows)
+//   mirel_e2e_timing REPORT [ROUNDS] [COUNTS...]     (defaults: 5 rounds, 10 100 500 windows)
 //
 // 1. Switch. Another process (mirel_bench_windows) opens N windows on desktop 1, ten to a thread.
 //    Each round, side by side:
@@ -18,10 +18,11 @@
 //    one batch that moves and shows (SWP_SHOWWINDOW).
 // 2. Tray menu, after the switches, with windows of its own. The time from a right-button
 //    notification of the program's first icon (posted to its handler window as the shell posts it)
-//    to the open menu, each right after a switch there and back (another application's window has
-//    the foreground), against a bare icon of this process whose menu holds two items, and one
-//    whose menu holds the program's items built the plainest way (every visible titled window
-//    once in "Switch To" and once in "Move here").
+//    to the open menu, and from the keys Down x4, Right to its "Switch To" list open, each right
+//    after a switch there and back (another application's window has the foreground), against a
+//    bare icon of this process whose menu holds two items, and one whose menu holds the program's
+//    items built the plainest way (every visible titled window once in "Switch To" and once in
+//    "Move here", built at each opening).
 //    Notifications that open no menu are counted and posted again. (Real X clicks on the icons are
 //    not used: with hundreds of windows, Wine's taskbar stops passing them on.)
 // 3. At idle with the largest N windows (main window hidden, no user action): the program's CPU
@@ -490,15 +491,21 @@ class BareTrayIcon {
   std::thread thread_;
 };
 
-// The visible pop-up menu window, by one class lookup: a walk of every top-level window with their
+// The visible pop-up menu windows, by one class lookup: a walk of every top-level window with their
 // class names, a thousand times a second, would keep the wine server busy and slow down the very
-// program being timed.
-HWND OpenMenuWindow() {
+// program being timed. Topmost first: an open submenu comes before its menu.
+std::vector<HWND> OpenMenuWindows() {
+  std::vector<HWND> menus;
   for (HWND w = FindWindowExA(nullptr, nullptr, "#32768", nullptr); w != nullptr;
        w = FindWindowExA(nullptr, w, "#32768", nullptr)) {
-    if (IsWindowVisible(w)) return w;
+    if (IsWindowVisible(w)) menus.push_back(w);
   }
-  return nullptr;
+  return menus;
+}
+
+HWND OpenMenuWindow() {
+  const std::vector<HWND> menus = OpenMenuWindows();
+  return menus.empty() ? nullptr : menus.front();
 }
 
 // The program's icons all notify its one message-only handler window; its first icon has the
@@ -513,33 +520,53 @@ TrayTarget ProgramTray(DWORD processId) {
   return target;
 }
 
-// Escape for the open menu, given to its own thread's queue: typed keys go to the foreground
+// A key for the open menu, given to its own thread's queue: typed keys go to the foreground
 // thread, which need not be the menu's (a hidden window cannot take the foreground under Wine).
+void PressInMenu(HWND menu, WPARAM key) {
+  PostMessageA(menu, WM_KEYDOWN, key, 1);
+  PostMessageA(menu, WM_KEYUP, key, 0xC0000001);
+}
+
+// Escape, once for each open level of the menu.
 void CloseMenu() {
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    const HWND menu = OpenMenuWindow();
-    if (menu == nullptr) return;
-    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 1);
-    PostMessageA(menu, WM_KEYUP, VK_ESCAPE, 0xC0000001);
-    if (e2e::WaitUntil([] { return OpenMenuWindow() == nullptr; }, 3s)) return;
+  for (int attempt = 0; attempt < 6; ++attempt) {
+    const std::size_t open = OpenMenuWindows().size();
+    if (open == 0) return;
+    PressInMenu(OpenMenuWindow(), VK_ESCAPE);
+    e2e::WaitUntil([&] { return OpenMenuWindows().size() < open; }, 3s);
   }
   throw DriverError("the menu does not close");
 }
 
 // How long a notification may take to open its menu before it counts as one that opened nothing.
 constexpr auto kMenuWait = std::chrono::seconds(20);
+constexpr auto kMenuWaitForList = std::chrono::milliseconds(20000);
 
 // Menus opened by right-button notifications, and notifications that opened none.
 struct TrayOpenings {
   std::vector<double> times;  // notification to visible menu
+  std::vector<double> switchTo;  // keys to the "Switch To" list visible
   int unopened = 0;           // no menu within kMenuWait
   int late = 0;               // of those, the menu was found open later
 };
 
+// Down four times from no selection lands on "Switch To" (separators are skipped) in the program's
+// menu and in the bare one with the same items; Right opens it. The time until the list shows.
+double OpenSwitchTo(HWND menu) {
+  const double start = NowMs();
+  for (int down = 0; down < 4; ++down) PressInMenu(menu, VK_DOWN);
+  PressInMenu(menu, VK_RIGHT);
+  if (!e2e::WaitUntil([] { return OpenMenuWindows().size() >= 2; }, kMenuWaitForList)) {
+    throw DriverError("the \"Switch To\" list did not open");
+  }
+  return NowMs() - start;
+}
+
 // Posts a right press and release to the icon, as the shell does, and adds the time until the
-// menu window is visible (closing it again with Escape), or counts a notification that opened
-// nothing. This thread's messages are dispatched meanwhile.
-void OpenTrayMenuOnce(const TrayTarget& target, TrayOpenings& openings) {
+// menu window is visible, and with `withSwitchTo` the time until its "Switch To" list is (closing
+// them again with Escape), or counts a notification that opened nothing. This thread's messages
+// are dispatched meanwhile.
+void OpenTrayMenuOnce(const TrayTarget& target, TrayOpenings& openings, bool withSwitchTo) {
   if (OpenMenuWindow() != nullptr) {
     ++openings.late;
     CloseMenu();
@@ -560,19 +587,20 @@ void OpenTrayMenuOnce(const TrayTarget& target, TrayOpenings& openings) {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
   }
   openings.times.push_back(NowMs() - start);
+  if (withSwitchTo) openings.switchTo.push_back(OpenSwitchTo(OpenMenuWindow()));
   CloseMenu();
 }
 
 // `rounds` menus, with `between` run before each (at most three notifications in a row may open
 // nothing).
 TrayOpenings TimeTrayMenu(const TrayTarget& target, int rounds,
-                          const std::function<void()>& between) {
+                          const std::function<void()>& between, bool withSwitchTo = true) {
   TrayOpenings openings;
   int failuresInARow = 0;
   while (static_cast<int>(openings.times.size()) < rounds) {
     between();
     const std::size_t before = openings.times.size();
-    OpenTrayMenuOnce(target, openings);
+    OpenTrayMenuOnce(target, openings, withSwitchTo);
     failuresInARow = openings.times.size() > before ? 0 : failuresInARow + 1;
     if (failuresInARow == 3) throw DriverError("three tray notifications in a row opened no menu");
   }
@@ -826,7 +854,8 @@ int Run(const std::string& reportPath, int rounds, const std::vector<int>& count
 
   std::map<std::string, std::string> idle;
   std::vector<std::pair<int, TrayOpenings>> trayProgram;
-  TrayOpenings trayFloor, traySameItems;
+  std::map<int, TrayOpenings> traySameItems;
+  TrayOpenings trayFloor;
   std::ostringstream summary;
   {
     Program program(false);
@@ -849,15 +878,18 @@ int Run(const std::string& reportPath, int rounds, const std::vector<int>& count
       };
       trayProgram.emplace_back(
           count, TimeTrayMenu(ProgramTray(program.Get().ProcessId()), rounds, twoSwitches));
-      std::printf("tray menu with %d windows: %.1f ms\n", count,
-                  StatsOf(trayProgram.back().second.times).median);
+      std::printf("tray menu with %d windows: %.1f ms, \"Switch To\" %.1f ms\n", count,
+                  StatsOf(trayProgram.back().second.times).median,
+                  StatsOf(trayProgram.back().second.switchTo).median);
       std::fflush(stdout);
+      if (count >= 100 || count == largest) {
+        BareTrayIcon sameItems(true);
+        traySameItems[count] = TimeTrayMenu(sameItems.Target(), rounds, twoSwitches);
+      }
       if (count != largest) continue;
       idle = MeasureIdle(program, count);
       BareTrayIcon bare(false);
-      trayFloor = TimeTrayMenu(bare.Target(), rounds, twoSwitches);
-      BareTrayIcon sameItems(true);
-      traySameItems = TimeTrayMenu(sameItems.Target(), rounds, twoSwitches);
+      trayFloor = TimeTrayMenu(bare.Target(), rounds, twoSwitches, false);
     }
   }
   {
@@ -868,19 +900,23 @@ int Run(const std::string& reportPath, int rounds, const std::vector<int>& count
     WriteSwitchTable(report, rows, true);
     WriteSwitchSummary(summary, rows, true);
   }
-  report << "\n### Tray menu: right-button notification to open menu, each after a switch there "
-            "and back\n\n"
-            "| menu | notification to menu visible | notifications with no menu within 20 s "
-            "(menu came later) |\n|---|---:|---:|\n"
+  report << "\n### Tray menu: right-button notification to open menu, and keys to the open "
+            "\"Switch To\" list, each after a switch there and back\n\n"
+            "| menu | notification to menu visible | Down x4, Right to \"Switch To\" visible | "
+            "notifications with no menu within 20 s (menu came later) |\n|---|---:|---:|---:|\n"
          << "| bare icon of the measuring process, two items, " << largest << " windows | "
-         << Cell(StatsOf(trayFloor.times)) << " | " << trayFloor.unopened << " ("
-         << trayFloor.late << ") |\n"
-         << "| bare icon of the measuring process, the program's items built plainly, " << largest
-         << " windows | " << Cell(StatsOf(traySameItems.times)) << " | "
-         << traySameItems.unopened << " (" << traySameItems.late << ") |\n";
+         << Cell(StatsOf(trayFloor.times)) << " | | " << trayFloor.unopened << " ("
+         << trayFloor.late << ") |\n";
+  for (const auto& [count, openings] : traySameItems) {
+    report << "| bare icon of the measuring process, the program's items built plainly, " << count
+           << " windows | " << Cell(StatsOf(openings.times)) << " | "
+           << Cell(StatsOf(openings.switchTo)) << " | " << openings.unopened << " ("
+           << openings.late << ") |\n";
+  }
   for (const auto& [count, openings] : trayProgram) {
     report << "| the program, " << count << " windows | " << Cell(StatsOf(openings.times))
-           << " | " << openings.unopened << " (" << openings.late << ") |\n";
+           << " | " << Cell(StatsOf(openings.switchTo)) << " | " << openings.unopened << " ("
+           << openings.late << ") |\n";
   }
   report << "\n### Window rules: a new window, from ShowWindow until it lies on desktop 2\n\n"
             "| hiding option | median (min–max) | not there within 5 s |\n|---|---:|---:|\n";
@@ -901,10 +937,14 @@ int Run(const std::string& reportPath, int rounds, const std::vector<int>& count
   report << "\n### At idle\n\n| what | measured |\n|---|---|\n";
   for (const auto& [what, value] : idle) report << "| " << what << " | " << value << " |\n";
 
+  // The menu and its "Switch To" list against the same items built the plainest way.
   for (const auto& [count, openings] : trayProgram) {
-    if (count != largest) continue;
+    const auto plain = traySameItems.find(count);
+    if (count < 100 || plain == traySameItems.end()) continue;
     SummaryLine(summary, "tray-menu-" + std::to_string(count),
-                Ratio(StatsOf(openings.times), StatsOf(traySameItems.times)), 1.5);
+                Ratio(StatsOf(openings.times), StatsOf(plain->second.times)), 1.5);
+    SummaryLine(summary, "tray-switch-to-" + std::to_string(count),
+                Ratio(StatsOf(openings.switchTo), StatsOf(plain->second.switchTo)), 1.5);
   }
   std::ofstream file(reportPath);
   file << report.str();
@@ -926,7 +966,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s REPORT [ROUNDS] [COUNTS...]\n", argv[0]);
     return 2;
   }
-  const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
+  const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
   std::vector<int> counts;
   for (int i = 3; i < argc; ++i) counts.push_back(std::atoi(argv[i]));
   if (counts.empty()) counts = {10, 100, 500};

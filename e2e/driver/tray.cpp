@@ -14,21 +14,24 @@
 namespace mirel::e2e {
 namespace {
 
-constexpr int kIconSize = 20;
-constexpr int kPictureSize = 16;
+// Each icon's place: the small icon size of the session's DPI and a 2-pixel border around it
+// (20 x 20 at 96 DPI, 36 x 36 at 192). The test process runs at the shell's DPI.
+int PictureSize() { return GetSystemMetrics(SM_CXSMICON); }
+int PlaceSize() { return PictureSize() + 4; }
 
 }  // namespace
 
 POINT TrayIconCentre(int desktop) {
+  const int place = PlaceSize();
   const int order = kTrayIconCount - desktop;  // 0-based position in the order of adding
-  return POINT{GetSystemMetrics(SM_CXSCREEN) - kIconSize * order - kIconSize / 2,
-               GetSystemMetrics(SM_CYSCREEN) - kIconSize / 2};
+  return POINT{GetSystemMetrics(SM_CXSCREEN) - place * order - place / 2,
+               GetSystemMetrics(SM_CYSCREEN) - place / 2};
 }
 
 RECT TrayIconArea(int desktop) {
+  const int half = PlaceSize() / 2;
   const POINT centre = TrayIconCentre(desktop);
-  return RECT{centre.x - kIconSize / 2, centre.y - kIconSize / 2, centre.x + kIconSize / 2,
-              centre.y + kIconSize / 2};
+  return RECT{centre.x - half, centre.y - half, centre.x + half, centre.y + half};
 }
 
 RECT TrayIconsArea() {
@@ -38,9 +41,9 @@ RECT TrayIconsArea() {
 }
 
 bool TrayIconShown(int desktop) {
+  const int half = PictureSize() / 2;
   const POINT centre = TrayIconCentre(desktop);
-  const RECT picture{centre.x - kPictureSize / 2, centre.y - kPictureSize / 2,
-                     centre.x + kPictureSize / 2, centre.y + kPictureSize / 2};
+  const RECT picture{centre.x - half, centre.y - half, centre.x + half, centre.y + half};
   return CountColours(CaptureScreen(picture)) > 1;
 }
 

@@ -1,7 +1,7 @@
 // The program's four notification-area icons in Wine's virtual desktop, and its tray menu.
 //
-// Wine's taskbar is 20 pixels high at the bottom of the screen; its icons are 20 x 20, the first
-// one added rightmost. The program adds its icons in the order 4, 3, 2, 1, so icon N (desktop N)
+// Wine's taskbar is 20 pixels high at the bottom of the screen (at 96 DPI; the small icon size
+// plus 4 at others); its icons are 20 x 20 (the same), the first one added rightmost. The program adds its icons in the order 4, 3, 2, 1, so icon N (desktop N)
 // is the (4 - N)th added and sits at x = W - 20 (4 - N) - 10, y = H - 10.
 #pragma once
 
@@ -19,13 +19,13 @@ inline constexpr int kTrayIconCount = 4;
 inline constexpr const char* kMessageWindowClass = "MirelMessageWindow";
 inline constexpr UINT kTrayCallback = 0x800;
 
-// Centre and 20 x 20 square of the icon of desktop `desktop` (1..4).
+// Centre and square (20 x 20 at 96 DPI) of the icon of desktop `desktop` (1..4).
 POINT TrayIconCentre(int desktop);
 RECT TrayIconArea(int desktop);
 // The strip that holds the four icons.
 RECT TrayIconsArea();
 
-// Whether the place of the icon of `desktop` shows a picture: the 16 x 16 square inside it is
+// Whether the place of the icon of `desktop` shows a picture: the small-icon square inside it is
 // not of one colour (the plain face of the taskbar, or the desktop while there is no taskbar).
 bool TrayIconShown(int desktop);
 

@@ -7,6 +7,7 @@
 #include "platform/win32/enable_side_by_side.h"
 #include "platform/win32/handle_cast.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/windows_api.h"
 
@@ -107,20 +108,8 @@ bool Win32WindowSystem::IsWindowCloaked(Hwnd window) {
   // the attribute (Windows 7 knows no DWMWA_CLOAKED and fails the call; Wine cloaks nothing).
   using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
   static const GetAttribute getAttribute = [] {
-    HMODULE dwm = ::LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (dwm == nullptr) {
-      // Systems without the flag: by its full path in the system folder, never by a search that
-      // starts in the program's own folder, where anyone may have put a DLL of that name.
-      wchar_t folder[MAX_PATH] = {};
-      const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-      if (length > 0 && length < MAX_PATH - 12) {
-        dwm = ::LoadLibraryW((std::wstring(folder, length) + L"\\dwmapi.dll").c_str());
-      }
-    }
     // Kept loaded for the life of the process: the pointer is used until the end.
-    return dwm ? reinterpret_cast<GetAttribute>(
-                     reinterpret_cast<void*>(::GetProcAddress(dwm, "DwmGetWindowAttribute")))
-               : nullptr;
+    return SystemFunction<GetAttribute>(L"dwmapi.dll", "DwmGetWindowAttribute");
   }();
   if (getAttribute == nullptr) return false;
   constexpr DWORD kDwmwaCloaked = 14;  // DWMWA_CLOAKED, Windows 8 and later
