@@ -147,12 +147,12 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   static constexpr int kHeaderPictureSize = 32;
   TImageList IconImageList_{kIconSize};
   TImageList HeaderImages_{kHeaderPictureSize};  // image n: the header picture of page n
-  std::array<HWND, 5> headerPictures_{};  // one per page
 
   HWND ActionToolBar1_ = nullptr;
   HWND PageControl_ = nullptr;
   static constexpr int kPageCount = 6;
   std::array<HWND, kPageCount> pages_{};
+  std::array<HWND, kPageCount> headerPictures_{};  // one per page
   HWND ProgramsTreeView_ = nullptr;
   HWND AutoStartBox_ = nullptr;
   HWND HideAppsCB_ = nullptr;

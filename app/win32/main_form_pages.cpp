@@ -56,6 +56,7 @@ HWND TVirtualDeskForm::CreatePageHeader(int page, const char* caption) {
 }
 
 void TVirtualDeskForm::CreatePages() {
+  static_assert(std::size(kPages) == kPageCount, "one entry per page");
   // Measured sizes (the client area, the tab control's display area) are pixels; the toolbar's
   // and the headers' heights are design pixels, scaled where they meet measured ones.
   RECT client;

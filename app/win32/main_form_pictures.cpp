@@ -29,6 +29,7 @@ void LoadIcons(TImageList& list, HINSTANCE instance, int firstId, int count) {
 }  // namespace
 
 void TVirtualDeskForm::LoadPictures() {
+  static_assert(std::size(kHeaderPictures) == kPageCount, "one header picture per page");
   const HINSTANCE instance = app_.Instance();
   IconImageList_.Reset(Scaled(kIconSize));
   LoadIcons(IconImageList_, instance, IDI_IMAGE_BASE, IDI_IMAGE_COUNT);
