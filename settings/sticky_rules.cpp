@@ -149,11 +149,16 @@ std::optional<std::string> SaveStickyRules(IRegistry& registry, const TStickyWin
     if (auto text = EncodeStickyRule(*list.Items(i))) texts.push_back(std::move(*text));
   }
 
+  return SaveNumberedRules(registry, kStickyKeyPath, texts);
+}
+
+std::optional<std::string> SaveNumberedRules(IRegistry& registry, const char* keyPath,
+                                             const std::vector<std::string>& texts) {
   const bool create = !texts.empty();
-  const ScopedRegKey key = OpenScopedKey(registry, registry.CurrentUser(), kStickyKeyPath, create);
+  const ScopedRegKey key = OpenScopedKey(registry, registry.CurrentUser(), keyPath, create);
   if (!key) {
     if (!create) return std::nullopt;  // nothing stored and nothing to store
-    return std::string("Failed to create key ") + kStickyKeyPath;
+    return std::string("Failed to create key ") + keyPath;
   }
 
   std::set<std::string> written;

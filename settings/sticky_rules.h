@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/sticky.h"
 #include "platform/registry.h"
@@ -42,6 +43,12 @@ std::optional<TStickyWindow> DecodeStickyRule(std::string_view text);
 // decimal without sign or leading zeros); nothing for any other name.
 std::string StickyRuleValueName(int number);
 std::optional<int> StickyRuleNumber(std::string_view name);
+
+// Writes `texts` as "Rule1".. below `keyPath` in the current user's hive and deletes every other
+// value of the key; the key is created only when there is something to write. An error message
+// when the key or a value cannot be written.
+std::optional<std::string> SaveNumberedRules(IRegistry& registry, const char* keyPath,
+                                             const std::vector<std::string>& texts);
 
 // Adds the stored rules to `list` in the order of their numbers, skipping what cannot be used and
 // rules already in the list. Never creates the key. Returns the number of rules added.

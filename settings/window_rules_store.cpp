@@ -124,24 +124,10 @@ std::vector<std::string> LoadWindowRules(IRegistry& registry, TWindowRules& rule
 }
 
 std::optional<std::string> SaveWindowRules(IRegistry& registry, const TWindowRules& rules) {
-  const bool create = !rules.empty();
-  const ScopedRegKey key = OpenScopedKey(registry, registry.CurrentUser(), kRulesKeyPath, create);
-  if (!key) {
-    if (!create) return std::nullopt;  // nothing stored and nothing to store
-    return std::string("Failed to create key ") + kRulesKeyPath;
-  }
-  std::set<std::string> written;
-  for (std::size_t i = 0; i < rules.size(); ++i) {
-    const std::string name = StickyRuleValueName(static_cast<int>(i) + 1);
-    if (!registry.SetString(key.get(), name, EncodeWindowRule(rules[i]))) {
-      return "Failed to set data for '" + name + "'";
-    }
-    written.insert(UpperAscii(name));
-  }
-  for (const std::string& name : registry.ValueNames(key.get())) {
-    if (!written.contains(UpperAscii(name))) static_cast<void>(registry.DeleteValue(key.get(), name));
-  }
-  return std::nullopt;
+  std::vector<std::string> texts;
+  texts.reserve(rules.size());
+  for (const TWindowRule& rule : rules) texts.push_back(EncodeWindowRule(rule));
+  return SaveNumberedRules(registry, kRulesKeyPath, texts);
 }
 
 }  // namespace mirel
