@@ -2,15 +2,12 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
-#include <system_error>
-#include <thread>
 #include <unordered_map>
 
+#include "platform/win32/detached_thread.h"
 #include "platform/win32/handle_cast.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/windows_api.h"
 
 namespace mirel::win32 {
@@ -31,9 +28,9 @@ struct Work {
   // may have shown the window again since, and it must not be left shown and disabled. A late
   // enable is still carried out; it leaves at worst a hidden window enabled.
   std::atomic<bool> late{false};
-  std::mutex mutex;
-  std::condition_variable finished;
-  std::size_t workersLeft = 0;
+  std::atomic<std::size_t> workersLeft{0};
+  // Set by the last worker (manual reset: the caller may look after it is set).
+  UniqueKernelHandle finished{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
 void RunWorker(const std::shared_ptr<Work>& work) {
@@ -43,8 +40,7 @@ void RunWorker(const std::shared_ptr<Work>& work) {
       ::EnableWindow(ToHwnd(window), enable ? TRUE : FALSE);
     }
   }
-  const std::lock_guard lock(work->mutex);
-  if (--work->workersLeft == 0) work->finished.notify_all();
+  if (--work->workersLeft == 0) ::SetEvent(work->finished.get());
 }
 
 }  // namespace
@@ -55,6 +51,10 @@ void EnableSideBySide(const std::vector<std::pair<Hwnd, bool>>& windows, unsigne
     return;
   }
   auto work = std::make_shared<Work>();
+  if (!work->finished) {
+    for (const auto& [window, enable] : windows) ::EnableWindow(ToHwnd(window), enable ? TRUE : FALSE);
+    return;
+  }
   std::unordered_map<DWORD, std::size_t> groupOfThread;
   const DWORD self = ::GetCurrentThreadId();
   for (const auto& entry : windows) {
@@ -74,24 +74,14 @@ void EnableSideBySide(const std::vector<std::pair<Hwnd, bool>>& windows, unsigne
   work->workersLeft = workers;
   std::size_t started = 0;
   for (; started < workers; ++started) {
-    try {
-      std::thread([work] { RunWorker(work); }).detach();
-    } catch (const std::system_error&) {
-      break;  // no thread to be had: this one does the rest
-    }
+    if (!StartDetachedThread([work] { RunWorker(work); })) break;
   }
   if (started < workers) {
-    {
-      const std::lock_guard lock(work->mutex);
-      work->workersLeft -= workers - started - 1;
-    }
+    // No more threads to be had: this one takes the place of those that did not start.
+    work->workersLeft -= workers - started - 1;
     RunWorker(work);
   }
-  std::unique_lock lock(work->mutex);
-  if (!work->finished.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                               [&] { return work->workersLeft == 0; })) {
-    work->late = true;
-  }
+  if (::WaitForSingleObject(work->finished.get(), timeoutMs) != WAIT_OBJECT_0) work->late = true;
 }
 
 }  // namespace mirel::win32

@@ -2,8 +2,8 @@
 
 #include <exception>
 #include <string>
-#include <thread>
 
+#include "platform/win32/detached_thread.h"
 #include "platform/win32/enable_side_by_side.h"
 #include "platform/win32/handle_cast.h"
 #include "platform/win32/handles.h"
@@ -191,8 +191,9 @@ bool Win32WindowSystem::Responds(Hwnd window, unsigned timeoutMs) {
 
 void Win32WindowSystem::EnableWindowAsync(Hwnd window, bool enable) {
   // A thread of its own waits for the stuck window; the GUI thread goes on at once. It touches
-  // nothing but the window handle.
-  std::thread([window, enable] { ::EnableWindow(ToHwnd(window), enable ? TRUE : FALSE); }).detach();
+  // nothing but the window handle. Without a thread to be had it is dropped: waiting here could
+  // hold the program for as long as the window is stuck.
+  (void)StartDetachedThread([window, enable] { ::EnableWindow(ToHwnd(window), enable ? TRUE : FALSE); });
 }
 
 void Win32WindowSystem::EnableWindows(const std::vector<std::pair<Hwnd, bool>>& windows,

@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 
+#include "platform/win32/detached_thread.h"
 #include "platform/win32/win32_window_system.h"
 #include "tests/win32/support/unix_command.h"
 #include "tests/win32/support/wait.h"
@@ -324,6 +327,18 @@ TEST_F(Win32WindowSystemTest, EnablingSideBySideDoesOwnWindowsAtOnceAndNoDisable
       std::chrono::seconds(10)));
   EXPECT_TRUE(ws.Responds(hung.second(), 5000));  // the worker, if it went on, has been answered
   EXPECT_TRUE(ws.IsWindowEnabled(hung.second()));
+}
+
+TEST(DetachedThreadTest, EveryBodyRunsAndAThrowEndsOnlyItsThread) {
+  const auto ran = std::make_shared<std::atomic<int>>(0);
+  constexpr int kThreads = 64;
+  for (int i = 0; i < kThreads; ++i) {
+    ASSERT_TRUE(win32::StartDetachedThread([ran, i] {
+      ++*ran;
+      if (i % 2 != 0) throw std::runtime_error("a worker's failure");
+    }));
+  }
+  EXPECT_TRUE(WaitUntil([&] { return *ran == kThreads; }));
 }
 
 TEST_F(Win32WindowSystemTest, ForegroundFollowsRequests) {
