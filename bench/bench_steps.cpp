@@ -8,7 +8,7 @@ void FillTrayMenu(BenchScene& scene, TMenuItem& moveHere, TMenuItem& switchTo) {
   moveHere.Clear();
   switchTo.Clear();
   auto tree = BuildWindowTree(
-      scene.ws, [&scene](Hwnd window) { return scene.engine.IndexOfHidden(window) >= 0; });
+      scene.ws, [&scene](Hwnd window) { return scene.engine.HiddenByUs(window); });
   const TMenuClick onClick = [](const TMenuItem&) {};
   FillMenuFromTree(scene.ws, *tree, moveHere, false, nullptr, onClick);
   FillMenuFromTree(scene.ws, *tree, switchTo, true, nullptr, onClick);

@@ -57,9 +57,6 @@ void TDesktopEngine::EnableWithoutWaiting(Hwnd window, bool enable) {
 
 void TDesktopEngine::RefreshWindowList() {
   managedWindows_.clear();
-  managedVisible_.clear();
-  managedTitles_.clear();
-  plan_.clear();
   lastForeground_ = ws_.GetForegroundWindow();
   const Hwnd mainWindow = host_.MainWindow();
   const Hwnd appWindow = host_.ApplicationWindow();
@@ -70,7 +67,7 @@ void TDesktopEngine::RefreshWindowList() {
     if (window == mainWindow || window == appWindow) continue;
     if (IsOverlay(window)) continue;
     if (config_.LeftAloneWindows.contains(window)) continue;
-    const bool hiddenByUs = IndexOfHidden(window) >= 0;
+    const bool hiddenByUs = HiddenByUs(window);
     const bool visible = ws_.IsWindowVisible(window);
     if (!visible && !hiddenByUs) continue;
     const std::string title = GetWindowTitle(ws_, window);
@@ -82,8 +79,7 @@ void TDesktopEngine::RefreshWindowList() {
     // stay off screen for good.
     if (!hiddenByUs && ws_.IsWindowCloaked(window) && !HeldOffScreen(window)) continue;
     managedWindows_.push_back(window);
-    managedVisible_.push_back(visible);
-    managedTitles_.push_back(title);
+    table_.At(window).Listing = {visible, title, TPlan::kUnplanned};
   }
 }
 
@@ -102,16 +98,19 @@ bool TDesktopEngine::IsNotificationArea(Hwnd window) {
   return *known;
 }
 
-int TDesktopEngine::IndexOfHidden(Hwnd window) const {
-  if (!config_.HideApps) return -1;
-  const auto it = hiddenIndex_.find(window);
-  return it == hiddenIndex_.end() ? -1 : static_cast<int>(it->second);
+const THiddenState* TDesktopEngine::HeldHidden(Hwnd window) const {
+  return config_.HideApps ? table_.HiddenOf(window) : nullptr;
 }
 
-void TDesktopEngine::AddHiddenEntry(Hwnd window, bool wasForeground, bool wasEnabled) {
-  hiddenIndex_.emplace(window, hiddenWindows_.size());
-  hiddenWindows_.push_back(
-      std::make_unique<THiddenListItem>(THiddenListItem{window, wasForeground, wasEnabled, {}}));
+std::vector<Hwnd> TDesktopEngine::WindowsHiddenByUs() const {
+  std::vector<Hwnd> windows;
+  if (!config_.HideApps) return windows;
+  for (const THiddenListItem& item : table_.HiddenWindows()) windows.push_back(item.Handle);
+  return windows;
+}
+
+THiddenState* TDesktopEngine::HeldHidden(Hwnd window) {
+  return config_.HideApps ? table_.HiddenOf(window) : nullptr;
 }
 
 int TDesktopEngine::DesktopOfWindow(Hwnd window) { return DesktopOfRect(DesktopRect(window)); }

@@ -19,6 +19,7 @@
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/desktop_geometry.h"
@@ -55,17 +56,6 @@ class IEngineHost {
   virtual void RepaintVisualManagerIfShowing() = 0;
 };
 
-// One window that the hiding option holds hidden.
-struct THiddenListItem {
-  Hwnd Handle = 0;
-  bool WasForeground = false;
-  // The window accepted input when the program first hid it: only then is it enabled again, so an
-  // application's own disabled window (the owner of a modal dialog) stays disabled.
-  bool WasEnabled = true;
-  // The title its "HiddenApps" value holds: a crash record names the window by it.
-  std::string Title;
-};
-
 class TDesktopEngine {
  public:
   TDesktopEngine(IWindowSystem& ws, IRegistry& registry, TsDeskCFG& config, IEngineHost& host);
@@ -79,7 +69,8 @@ class TDesktopEngine {
 
   // --- Desktop model ---------------------------------------------------------------------------
   void RefreshWindowList();
-  int IndexOfHidden(Hwnd window) const;
+  // The hiding option holds the window hidden.
+  bool HiddenByUs(Hwnd window) const { return HeldHidden(window) != nullptr; }
   int DesktopOfWindow(Hwnd window);
   // The rectangle that puts a window on its desktop: its window rectangle, or, for a minimized
   // window while switches keep window states, its restore rectangle where its desktop holds it.
@@ -138,9 +129,10 @@ class TDesktopEngine {
   Hwnd LastForeground() const { return lastForeground_; }
   std::uint16_t CurrentDesktop() const { return currentDesktop_; }
   const std::vector<Hwnd>& FocusSlots() const { return focusSlots_; }
-  const std::vector<std::unique_ptr<THiddenListItem>>& HiddenWindows() const {
-    return hiddenWindows_;
-  }
+  // The windows the hiding option holds hidden, in the order they were hidden.
+  std::vector<THiddenListItem> HiddenWindows() const { return table_.HiddenWindows(); }
+  // The windows for which HiddenByUs is true.
+  std::vector<Hwnd> WindowsHiddenByUs() const;
   TsDeskCFG& Config() { return config_; }
   // A switch, a move or a hiding pass is under way: nothing else may reach the engine now.
   bool Busy() const { return switching_ || passKeyDepth_ > 0; }
@@ -170,9 +162,7 @@ class TDesktopEngine {
     Rect to;
     std::uint32_t showCmd;  // the window's show state as it is moved
     std::uint32_t flags;    // added to the batch's flags: SWP_HIDEWINDOW or SWP_SHOWWINDOW
-    std::size_t slot;       // its index in managedWindows_; kNoSlot outside a switch
   };
-  static constexpr std::size_t kNoSlot = static_cast<std::size_t>(-1);
   // Moves by (dx, dy) from desktop `from` to desktop `to` (the same for a bare shift).
   void Shift(std::int32_t dx, std::int32_t dy, int from, int to);
   // With the hiding option, a switch hides and shows the windows that answer in its batch: the
@@ -224,11 +214,14 @@ class TDesktopEngine {
   // its topmost one, gets the foreground.
   void ActivateNextWindow(const std::vector<Hwnd>& family);
   void HideWindow(Hwnd window);
-  void ForgetClosedHiddenWindows(const std::vector<bool>& met);
-  void KeepWindow(Hwnd window, int hiddenIndex, const Placement& placement);
-  // A window the hiding pass leaves shown, once shown and enabled: its entry and record go.
-  void ForgetShown(Hwnd window, int hiddenIndex);
-  void AddHiddenEntry(Hwnd window, bool wasForeground, bool wasEnabled);
+  // Its hidden state when the hiding option holds it hidden, else null.
+  const THiddenState* HeldHidden(Hwnd window) const;
+  THiddenState* HeldHidden(Hwnd window);
+  // Forgets the windows held hidden that closed, except those of `met` (windows of this pass).
+  void ForgetClosedHiddenWindows(const std::unordered_set<Hwnd>& met);
+  void KeepWindow(Hwnd window, const Placement& placement);
+  // A window the hiding pass leaves shown, once shown and enabled: its hidden state and record go.
+  void ForgetShown(Hwnd window);
   // The "HiddenApps" key, created when missing; 0 when it cannot be opened.
   RegKey HiddenAppsKey();
   // Keeps the "HiddenApps" key open for the length of a pass instead of once per window.
@@ -242,7 +235,6 @@ class TDesktopEngine {
    private:
     TDesktopEngine& engine_;
   };
-  void RemoveEmptyHiddenEntries();
   void ShowAndForget(const THiddenListItem& entry);
 
   IWindowSystem& ws_;
@@ -255,20 +247,12 @@ class TDesktopEngine {
   // One record per window the engine dealt with: place, home, queued move (window_table.h).
   TWindowTable table_;
   bool homesGone_ = false;  // a window with a home closed since the homes were last saved
+  // The managed windows in z-order, top first; what the list found of each is in its record's
+  // Listing.
   std::vector<Hwnd> managedWindows_;
-  std::vector<bool> managedVisible_;  // IsWindowVisible of each, as the list was made
-  std::vector<std::string> managedTitles_;  // and its title
-  // By index in managedWindows_, until the hiding pass that follows a switch: whether the
-  // switch's batch has already hidden the window (kPlannedHidden) or left or made it shown
-  // (kPlannedShown). Empty, or kUnplanned, for the pass to decide.
-  enum TPlan : std::int8_t { kUnplanned, kPlannedHidden, kPlannedShown };
-  std::vector<TPlan> plan_;
   Hwnd lastForeground_ = 0;
   std::uint16_t currentDesktop_ = 0;
   std::vector<Hwnd> focusSlots_;
-  std::vector<std::unique_ptr<THiddenListItem>> hiddenWindows_;
-  // Handle -> index of its entry in hiddenWindows_; a window has at most one entry.
-  std::unordered_map<Hwnd, std::size_t> hiddenIndex_;
   std::unordered_map<std::uint32_t, bool> threadAnswers_;  // for the current pass
   // The window the last switch activated, which the name overlay activates again when it hides.
   Hwnd switchTarget_ = 0;

@@ -60,7 +60,7 @@ void TDesktopEngine::Relayout(const TDesktopLayout& from, const TDesktopLayout& 
     const Rect local = KeepOnMonitors(OffsetRect(before, {-offset.x, -offset.y}), monitors);
     const Rect target = OffsetRect(local, to.Offset(current, desktop));
     (target == r ? staying : answers ? moves : stuck)
-        .push_back({window, r, target, sw::kShowNormal, 0, kNoSlot});
+        .push_back({window, r, target, sw::kShowNormal, 0});
   }
   if (!moves.empty() || !stuck.empty()) PlaceWindows(moves, stuck);
   table_.ClearPlaces();

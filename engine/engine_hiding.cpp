@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "engine/engine_internal.h"
 #include "engine/win2tree.h"
@@ -23,56 +24,50 @@ bool TDesktopEngine::StaysShown(Hwnd window, std::uint32_t showCmd, bool onDeskt
 void TDesktopEngine::ApplyHiding(int desktop) {
   threadAnswers_.clear();
   const TPassKey passKey(*this);
-  // The entries held before this pass that it meets among the managed windows.
-  std::vector<bool> met(hiddenWindows_.size(), false);
-  for (std::size_t slot = managedWindows_.size(); slot-- > 0;) {
-    const Hwnd window = managedWindows_[slot];
+  // The windows held hidden that this pass meets among the managed windows.
+  std::unordered_set<Hwnd> met;
+  for (auto it = managedWindows_.rbegin(); it != managedWindows_.rend(); ++it) {
+    const Hwnd window = *it;
+    TListing& listing = table_.At(window).Listing;
     // The switch's batch has shown or hidden it already, and enabled or disabled it.
-    const TPlan plan = slot < plan_.size() ? plan_[slot] : kUnplanned;
-    const bool planned = plan != kUnplanned;
+    const TPlan plan = std::exchange(listing.Plan, TPlan::kUnplanned);
+    const bool planned = plan != TPlan::kUnplanned;
     Placement placement;
-    bool keep = plan == kPlannedShown;
+    bool keep = plan == TPlan::kPlannedShown;
     if (!planned) {
       ws_.GetWindowPlacement(window, placement);
       keep = StaysShown(window, placement.showCmd, LandingDesktop(window) == desktop);
     }
-    const int hiddenIndex = IndexOfHidden(window);
-    if (hiddenIndex >= 0 && static_cast<std::size_t>(hiddenIndex) < met.size()) {
-      met[static_cast<std::size_t>(hiddenIndex)] = true;
-    }
+    THiddenState* hidden = HeldHidden(window);
+    if (hidden != nullptr) met.insert(window);
     if (keep) {
       if (planned) {
-        ForgetShown(window, hiddenIndex);
+        ForgetShown(window);
       } else {
-        KeepWindow(window, hiddenIndex, placement);
+        KeepWindow(window, placement);
       }
     } else {
       // A window hidden by an earlier pass keeps its one entry; only WasForeground is refreshed,
       // and the record when the title changed: a run after a crash knows the window by it.
-      if (hiddenIndex >= 0) {
-        THiddenListItem& entry = *hiddenWindows_[static_cast<std::size_t>(hiddenIndex)];
-        entry.WasForeground = lastForeground_ == window;
-        if (planned && entry.Title != managedTitles_[slot]) RecordHiddenApp(window);
+      if (hidden != nullptr) {
+        hidden->WasForeground = lastForeground_ == window;
+        if (planned && hidden->Title != listing.Title) RecordHiddenApp(window);
       } else {
-        AddHiddenEntry(window, lastForeground_ == window, ws_.IsWindowEnabled(window));
+        table_.Hide(window, lastForeground_ == window, ws_.IsWindowEnabled(window));
       }
       if (!planned) HideWindow(window);
     }
   }
-  plan_.clear();
   ForgetClosedHiddenWindows(met);
-  RemoveEmptyHiddenEntries();
 }
 
-void TDesktopEngine::ForgetClosedHiddenWindows(const std::vector<bool>& met) {
-  // A window closed while it was hidden leaves nothing behind: its entry and its value in the
-  // key go. Only the entries the pass did not meet can belong to closed windows.
-  for (std::size_t i = 0; i < met.size() && i < hiddenWindows_.size(); ++i) {
-    auto& entry = hiddenWindows_[i];
-    if (met[i] || !entry || ws_.IsWindow(entry->Handle)) continue;
-    ForgetHiddenApp(entry->Handle);
-    hiddenIndex_.erase(entry->Handle);
-    entry.reset();
+void TDesktopEngine::ForgetClosedHiddenWindows(const std::unordered_set<Hwnd>& met) {
+  // A window closed while it was hidden leaves nothing behind: its hidden state and its value in
+  // the key go. Only the windows the pass did not meet can be closed ones.
+  for (const THiddenListItem& item : table_.HiddenWindows()) {
+    if (met.contains(item.Handle) || ws_.IsWindow(item.Handle)) continue;
+    ForgetHiddenApp(item.Handle);
+    table_.Unhide(item.Handle);
   }
 }
 
@@ -87,7 +82,7 @@ void TDesktopEngine::HideWindow(Hwnd window) {
   if (!answers || ws_.IsWindowVisible(window)) ShowWithoutWaiting(window, sw::kHide);
 }
 
-void TDesktopEngine::KeepWindow(Hwnd window, int hiddenIndex, const Placement& placement) {
+void TDesktopEngine::KeepWindow(Hwnd window, const Placement& placement) {
   const bool answers = Answers(window);
   if (config_.KeepWindowState) {
     // Shown again in the state it was hidden in.
@@ -97,39 +92,21 @@ void TDesktopEngine::KeepWindow(Hwnd window, int hiddenIndex, const Placement& p
   }
   // Only what the program disabled is enabled: an application may have disabled its own window
   // on purpose (the owner of a modal dialog).
-  if (hiddenIndex >= 0 && hiddenWindows_[static_cast<std::size_t>(hiddenIndex)]->WasEnabled &&
-      (!answers || !ws_.IsWindowEnabled(window))) {
+  const THiddenState* hidden = HeldHidden(window);
+  if (hidden != nullptr && hidden->WasEnabled && (!answers || !ws_.IsWindowEnabled(window))) {
     EnableWithoutWaiting(window, true);
   }
-  ForgetShown(window, hiddenIndex);
+  ForgetShown(window);
 }
 
-void TDesktopEngine::ForgetShown(Hwnd window, int hiddenIndex) {
-  if (hiddenIndex < 0) {
-    ForgetHiddenApp(window);
-    return;
-  }
-  auto& entry = hiddenWindows_[static_cast<std::size_t>(hiddenIndex)];
+void TDesktopEngine::ForgetShown(Hwnd window) {
   // The record goes last: a run killed before this point finds the window in it and gives it
   // back at its start.
   ForgetHiddenApp(window);
-  if (config_.ActivateRestored && entry->WasForeground) ws_.SetForegroundWindow(window);
-  hiddenIndex_.erase(window);
-  entry.reset();
-}
-
-void TDesktopEngine::RemoveEmptyHiddenEntries() {
-  // Compacts in place; only the entries that move get their index updated.
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < hiddenWindows_.size(); ++i) {
-    if (!hiddenWindows_[i]) continue;
-    if (i != kept) {
-      hiddenWindows_[kept] = std::move(hiddenWindows_[i]);
-      hiddenIndex_[hiddenWindows_[kept]->Handle] = kept;
-    }
-    ++kept;
-  }
-  hiddenWindows_.resize(kept);
+  const THiddenState* hidden = HeldHidden(window);
+  if (hidden == nullptr) return;
+  if (config_.ActivateRestored && hidden->WasForeground) ws_.SetForegroundWindow(window);
+  table_.Unhide(window);
 }
 
 RegKey TDesktopEngine::HiddenAppsKey() {
@@ -160,9 +137,7 @@ void TDesktopEngine::RecordHiddenApp(Hwnd window) {
   std::string title = GetWindowTitle(ws_, window);
   registry_.SetString(key, HandleValueName(window), title);
   singleKey_.Reset();
-  if (const auto it = hiddenIndex_.find(window); it != hiddenIndex_.end()) {
-    if (auto& entry = hiddenWindows_[it->second]) entry->Title = std::move(title);
-  }
+  if (THiddenState* hidden = table_.HiddenOf(window)) hidden->Title = std::move(title);
 }
 
 void TDesktopEngine::ForgetHiddenApp(Hwnd window) {

@@ -14,19 +14,14 @@ using namespace engine_internal;
 
 void TDesktopEngine::ShowAndForget(const THiddenListItem& entry) {
   ShowWithoutWaiting(entry.Handle, sw::kShowNa);
-  if (entry.WasEnabled) EnableWithoutWaiting(entry.Handle, true);
+  if (entry.State.WasEnabled) EnableWithoutWaiting(entry.Handle, true);
   ForgetHiddenApp(entry.Handle);
 }
 
 void TDesktopEngine::ReleaseHiddenWindows() {
   threadAnswers_.clear();
   const TPassKey passKey(*this);
-  std::vector<std::unique_ptr<THiddenListItem>> held;
-  held.swap(hiddenWindows_);
-  hiddenIndex_.clear();
-  for (const auto& entry : held) {
-    if (entry) ShowAndForget(*entry);
-  }
+  for (const THiddenListItem& entry : table_.TakeHiddenWindows()) ShowAndForget(entry);
 }
 
 bool TDesktopEngine::RecoverHiddenApps() {
@@ -47,8 +42,8 @@ bool TDesktopEngine::RecoverHiddenApps() {
     }
     recovered = true;
     if (!ws_.IsWindowVisible(window)) {
-      if (config_.HideApps && IndexOfHidden(window) < 0) {
-        AddHiddenEntry(window, false, true);
+      if (config_.HideApps && !HiddenByUs(window)) {
+        table_.Hide(window, false, true);
         continue;
       }
       ShowWithoutWaiting(window, sw::kShowNa);
@@ -71,7 +66,7 @@ void TDesktopEngine::FinishRecordedSwitch(const TRecordedSwitch& record) {
     if (!ws_.IsWindow(w.Handle) || !ws_.GetWindowRect(w.Handle, r)) continue;
     if (r.left != w.TopLeft.x || r.top != w.TopLeft.y) continue;
     (Answers(w.Handle) ? moves : stuck)
-        .push_back({w.Handle, r, OffsetRect(r, record.Delta), sw::kShowNormal, 0, kNoSlot});
+        .push_back({w.Handle, r, OffsetRect(r, record.Delta), sw::kShowNormal, 0});
   }
   if (!moves.empty() || !stuck.empty()) PlaceWindows(moves, stuck);
   currentDesktop_ = static_cast<std::uint16_t>(record.To);

@@ -26,8 +26,7 @@ void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
   std::vector<TMove> stuckMoves;
   moves.reserve(managedWindows_.size());
   bool homesChanged = false;
-  for (std::size_t slot = 0; slot < managedWindows_.size(); ++slot) {
-    const Hwnd window = managedWindows_[slot];
+  for (const Hwnd window : managedWindows_) {
     if (config_.AllDesktopsWindows.contains(window)) continue;
     const bool answers = Answers(window);
     // Every window is to be in the normal state before it is measured, unless switches keep
@@ -64,7 +63,7 @@ void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
         ws_.ShowWindowAsync(window, sw::kShowNormal);
       }
       // Showing it normally shows it: one held hidden in that state is now to be hidden again.
-      managedVisible_[slot] = true;
+      table_.At(window).Listing.Visible = true;
       ws_.GetWindowPlacement(window, placement);
     }
     const Rect r = restoredLater.value_or(LandingRect(window, answers));
@@ -78,7 +77,7 @@ void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
     if (std::abs(std::int64_t{r.left}) < std::abs(std::int64_t{limitX}) &&
         std::abs(std::int64_t{r.top}) < std::abs(std::int64_t{limitY})) {
       (answers ? moves : stuckMoves)
-          .push_back({window, r, OffsetRect(at, {dx, dy}), placement.showCmd, 0, slot});
+          .push_back({window, r, OffsetRect(at, {dx, dy}), placement.showCmd, 0});
     }
   }
   if (from != to && config_.HideApps) PlanHiding(moves, to);
@@ -110,36 +109,35 @@ void TDesktopEngine::Shift(std::int32_t dx, std::int32_t dy, int from, int to) {
 
 void TDesktopEngine::PlanHiding(std::vector<TMove>& moves, int to) {
   const TPassKey passKey(*this);
-  plan_.assign(managedWindows_.size(), kUnplanned);
   std::vector<std::pair<Hwnd, bool>> enable;
   // Bottom first, as the hiding pass walks: when the record cannot be written, the windows from
   // there up are left to the pass, which reports the failure at the same window.
   for (auto it = moves.rbegin(); it != moves.rend(); ++it) {
     TMove& m = *it;
-    const bool shown = managedVisible_[m.slot];
+    TListing& listing = table_.At(m.window).Listing;
+    const bool shown = listing.Visible;
     const bool stays =
         StaysShown(m.window, m.showCmd, mirel::DesktopOfRect(layout_, to, m.to) == to);
-    const int hiddenIndex = IndexOfHidden(m.window);
-    if (stays && hiddenIndex >= 0) {
+    const THiddenState* hidden = HeldHidden(m.window);
+    if (stays && hidden != nullptr) {
       // Enabled before it is shown: a window that is shown is never disabled. One its application
       // showed while it was held hidden is visible already, and still disabled.
-      if (hiddenWindows_[static_cast<std::size_t>(hiddenIndex)]->WasEnabled &&
-          !ws_.IsWindowEnabled(m.window)) {
+      if (hidden->WasEnabled && !ws_.IsWindowEnabled(m.window)) {
         enable.emplace_back(m.window, true);
       }
       if (!shown) m.flags = kSwpShowWindow;
     } else if (!stays && shown) {
       // Recorded before it is hidden: a run killed after the batch gives it back at its start.
       if (HiddenAppsKey() == 0) break;
-      if (hiddenIndex < 0) {
-        AddHiddenEntry(m.window, lastForeground_ == m.window, ws_.IsWindowEnabled(m.window));
+      if (hidden == nullptr) {
+        table_.Hide(m.window, lastForeground_ == m.window, ws_.IsWindowEnabled(m.window));
       }
       RecordHiddenApp(m.window);
       m.flags = kSwpHideWindow;
     } else if (stays != shown) {
       continue;  // not the program's to show: the hiding pass decides
     }
-    plan_[m.slot] = stays ? kPlannedShown : kPlannedHidden;
+    listing.Plan = stays ? TPlan::kPlannedShown : TPlan::kPlannedHidden;
   }
   ws_.EnableWindows(enable, kEnableTimeoutMs);
 }

@@ -48,12 +48,60 @@ std::vector<TRestoreHome*> TWindowTable::MutableHomes() {
 
 bool TWindowTable::KeepOnly(const std::unordered_set<Hwnd>& existing) {
   bool homeGone = false;
-  std::erase_if(records_, [&](const auto& entry) {
-    if (existing.contains(entry.first)) return false;
-    homeGone |= entry.second.Home.has_value();
-    return true;
-  });
+  for (auto it = records_.begin(); it != records_.end();) {
+    TWindowRecord& record = it->second;
+    if (existing.contains(it->first)) {
+      ++it;
+      continue;
+    }
+    homeGone |= record.Home.has_value();
+    if (!record.Hidden) {
+      it = records_.erase(it);
+      continue;
+    }
+    std::optional<THiddenState> hidden = std::move(record.Hidden);
+    record = {};
+    record.Hidden = std::move(hidden);
+    ++it;
+  }
   return homeGone;
+}
+
+THiddenState* TWindowTable::HiddenOf(Hwnd window) {
+  const auto it = records_.find(window);
+  return it != records_.end() && it->second.Hidden ? &*it->second.Hidden : nullptr;
+}
+
+const THiddenState* TWindowTable::HiddenOf(Hwnd window) const {
+  const auto it = records_.find(window);
+  return it != records_.end() && it->second.Hidden ? &*it->second.Hidden : nullptr;
+}
+
+THiddenState& TWindowTable::Hide(Hwnd window, bool wasForeground, bool wasEnabled) {
+  std::optional<THiddenState>& hidden = At(window).Hidden;
+  if (!hidden) hidden = THiddenState{++hiddenCount_, wasForeground, wasEnabled, {}};
+  return *hidden;
+}
+
+void TWindowTable::Unhide(Hwnd window) {
+  if (const auto it = records_.find(window); it != records_.end()) it->second.Hidden.reset();
+}
+
+std::vector<THiddenListItem> TWindowTable::HiddenWindows() const {
+  std::vector<THiddenListItem> hidden;
+  for (const auto& [window, record] : records_) {
+    if (record.Hidden) hidden.push_back({window, *record.Hidden});
+  }
+  std::sort(hidden.begin(), hidden.end(), [](const THiddenListItem& a, const THiddenListItem& b) {
+    return a.State.Order < b.State.Order;
+  });
+  return hidden;
+}
+
+std::vector<THiddenListItem> TWindowTable::TakeHiddenWindows() {
+  std::vector<THiddenListItem> hidden = HiddenWindows();
+  for (const THiddenListItem& item : hidden) Unhide(item.Handle);
+  return hidden;
 }
 
 }  // namespace mirel

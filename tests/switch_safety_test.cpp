@@ -17,7 +17,7 @@ class SwitchSafety : public ::testing::Test, public EngineTest {
     EXPECT_TRUE(ws.IsWindowVisible(window));
     EXPECT_TRUE(ws.IsWindowEnabled(window));
     EXPECT_FALSE(HiddenAppsHas(window));
-    EXPECT_LT(engine.IndexOfHidden(window), 0);
+    EXPECT_FALSE(engine.HiddenByUs(window));
   }
 };
 
