@@ -1,6 +1,7 @@
 #include "app/tray_window_lists.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace mirel {
 
@@ -28,6 +29,11 @@ void TTrayWindowLists::MenuOpens() {
   FreeWindowTree(tree_);
   // A tree of an earlier opening that no list took gives back what it learnt first.
   TakeTree().reset();
+  opened_ = true;
+}
+
+void TTrayWindowLists::MenuShown() {
+  if (!std::exchange(opened_, false)) return;
   auto build = std::make_shared<TBuild>();
   build->hidden = hiddenByProgram_();  // asked here: the program's state is this thread's
   std::sort(build->hidden.begin(), build->hidden.end());
@@ -52,6 +58,7 @@ std::unique_ptr<TWindowNode> TTrayWindowLists::TakeTree() {
 }
 
 void TTrayWindowLists::Fill(TMenuItem& list, bool switchTo, const TMenuClick& onClick) {
+  opened_ = false;
   if (!tree_) tree_ = TakeTree();
   if (!tree_) {
     // No tree begun, or its builder did not finish: one built here, from what is known.

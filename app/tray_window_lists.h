@@ -1,8 +1,9 @@
 // The tray menu's lists of windows ("Switch To", "Move here"), filled when their submenu opens:
 // the menu itself appears without a look at any window, and the lists of one opening come from
-// one tree of windows. The tree is built while the menu appears, on a thread of its own where one
-// is given (its calls to the window system are the lists' whole cost), and the first list that
-// opens waits for it. What the last tree learnt of the windows that did not move is not asked again.
+// one tree of windows. Once the menu is on the screen, the tree is built on a thread of its own
+// where one is given (its calls to the window system are the lists' whole cost) while the user
+// reads the menu, and the first list that opens waits for what is left of it; a list opened before
+// then builds it. What the last tree learnt of the windows that did not move is not asked again.
 #pragma once
 
 #include <functional>
@@ -30,8 +31,10 @@ class TTrayWindowLists {
   TTrayWindowLists(const TTrayWindowLists&) = delete;
   TTrayWindowLists& operator=(const TTrayWindowLists&) = delete;
 
-  // At each opening of the menu, before it shows: the tree of this opening is begun.
+  // At each opening of the menu, before it shows.
   void MenuOpens();
+  // The open menu waits for the user: the tree of this opening is begun, once.
+  void MenuShown();
   // Fills `list` (emptied first) with the windows of the tree; "This app" items are disabled in
   // "Switch To" (`switchTo`), where the owner's own item does the same.
   void Fill(TMenuItem& list, bool switchTo, const TMenuClick& onClick);
@@ -50,7 +53,8 @@ class TTrayWindowLists {
   IWindowSystem& ws_;
   THiddenByProgram hiddenByProgram_;
   IBackgroundWork* background_;
-  std::shared_ptr<TBuild> pending_;  // begun by MenuOpens, not yet taken
+  bool opened_ = false;               // MenuOpens came, and neither MenuShown nor a list since
+  std::shared_ptr<TBuild> pending_;  // begun by MenuShown, not yet taken
   std::unique_ptr<TWindowNode> tree_;
   TWindowFactsCache facts_;  // from one opening to the next
 };

@@ -318,6 +318,10 @@ LRESULT TVirtualDeskForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
     case WM_INITMENUPOPUP:
       if (TrayPopup_ && TrayPopup_->InitPopup(reinterpret_cast<HMENU>(wParam))) return 0;
       break;
+    case WM_ENTERIDLE:
+      // The open menu waits for the user: the time to build its lists of windows.
+      if (wParam == MSGF_MENU) trayLists_.MenuShown();
+      break;
     // Both are sent messages, delivered also while a switch waits on another program: the
     // layout follows once the switch is over.
     case WM_DISPLAYCHANGE:
