@@ -102,13 +102,6 @@ const THiddenState* TDesktopEngine::HeldHidden(Hwnd window) const {
   return config_.HideApps ? table_.HiddenOf(window) : nullptr;
 }
 
-std::vector<Hwnd> TDesktopEngine::WindowsHiddenByUs() const {
-  std::vector<Hwnd> windows;
-  if (!config_.HideApps) return windows;
-  for (const THiddenListItem& item : table_.HiddenWindows()) windows.push_back(item.Handle);
-  return windows;
-}
-
 THiddenState* TDesktopEngine::HeldHidden(Hwnd window) {
   return config_.HideApps ? table_.HiddenOf(window) : nullptr;
 }

@@ -131,8 +131,6 @@ class TDesktopEngine {
   const std::vector<Hwnd>& FocusSlots() const { return focusSlots_; }
   // The windows the hiding option holds hidden, in the order they were hidden.
   std::vector<THiddenListItem> HiddenWindows() const { return table_.HiddenWindows(); }
-  // The windows for which HiddenByUs is true.
-  std::vector<Hwnd> WindowsHiddenByUs() const;
   TsDeskCFG& Config() { return config_; }
   // A switch, a move or a hiding pass is under way: nothing else may reach the engine now.
   bool Busy() const { return switching_ || passKeyDepth_ > 0; }

@@ -49,9 +49,6 @@ class WindowTreeTest : public ::testing::Test {
     EXPECT_FALSE(tree);
   }
 
-  TTrayWindowLists::THiddenByProgram HiddenList() {
-    return [this] { return std::vector<Hwnd>(hiddenByProgram.begin(), hiddenByProgram.end()); };
-  }
   TIsHiddenByProgram IsHidden() {
     return [this](Hwnd window) { return hiddenByProgram.count(window) != 0; };
   }
@@ -71,7 +68,7 @@ class WindowTreeTest : public ::testing::Test {
 // The tray menu fills its lists when they open: the lists of one opening share one tree, and the
 // next opening looks at the windows afresh.
 TEST_F(WindowTreeTest, TrayListsOfOneOpeningShareOneTreeAndTheNextOpeningReadsAfresh) {
-  TTrayWindowLists lists(ws, HiddenList());
+  TTrayWindowLists lists(ws, IsHidden());
   const TMenuClick onClick = [this](const TMenuItem& item) { clicks.push_back(item.Tag); };
   ws.AddWindow("Editor", kRect);
   lists.MenuOpens();
@@ -89,7 +86,7 @@ TEST_F(WindowTreeTest, TrayListsOfOneOpeningShareOneTreeAndTheNextOpeningReadsAf
 // What the next opening takes over of a window is read again once its rectangle changed: a window
 // minimized since, or one whose owner came while it moved.
 TEST_F(WindowTreeTest, TrayListsAskAgainOfAWindowThatMoved) {
-  TTrayWindowLists lists(ws, HiddenList());
+  TTrayWindowLists lists(ws, IsHidden());
   const TMenuClick onClick = [this](const TMenuItem& item) { clicks.push_back(item.Tag); };
   const Hwnd editor = ws.AddWindow("Editor", kRect);
   const Hwnd find = ws.AddWindow("Find", {10, 10, 100, 100});

@@ -21,7 +21,6 @@
 #include "app/visual_manager.h"
 #include "engine/desktop_engine.h"
 #include "engine/window_rule_runner.h"
-#include "platform/win32/background_work.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_window_system.h"
 #include "settings/hotkeys.h"
@@ -171,9 +170,7 @@ class TVirtualDeskForm : public TForm, private IEngineHost, private IVisualManag
   std::unique_ptr<TMenuPopup> TrayPopup_;
   TMenuItem* mSwitchTo_ = nullptr;
   TMenuItem* mMoveHere_ = nullptr;
-  TBackgroundWork trayListsWork_;
-  TTrayWindowLists trayLists_{ws_, [this] { return engine_.WindowsHiddenByUs(); },
-                              &trayListsWork_};
+  TTrayWindowLists trayLists_{ws_, [this](Hwnd window) { return engine_.HiddenByUs(window); }};
   std::array<std::unique_ptr<TTrayIcon>, 4> trayIcons_;  // TrayIcon1 .. TrayIcon4
 
   TfDesktopName* fDesktopName_ = nullptr;

@@ -9,7 +9,6 @@
 #include <string>
 #include <thread>
 
-#include "platform/win32/background_work.h"
 #include "platform/win32/detached_thread.h"
 #include "platform/win32/win32_window_system.h"
 #include "tests/win32/support/unix_command.h"
@@ -341,27 +340,6 @@ TEST(DetachedThreadTest, EveryBodyRunsAndAThrowEndsOnlyItsThread) {
     }));
   }
   EXPECT_TRUE(WaitUntil([&] { return *ran == kThreads; }));
-}
-
-// The tray lists' tree is built by a job that asks windows of the thread waiting for it.
-TEST(BackgroundWorkTest, AJobAskingTheWaitingThreadsWindowIsAnsweredAndAWaitCanGiveUp) {
-  UniqueWindow own = CreateTestWindow({.title = "asked"});
-  win32::TBackgroundWork work;
-  auto read = std::make_shared<std::string>();
-  win32::Win32WindowSystem ws;
-  const Hwnd window = H(own);
-  ASSERT_TRUE(work.Start([read, window, &ws] { *read = ws.GetWindowText(window, 64); }));
-  ASSERT_TRUE(work.Wait(10000));
-  EXPECT_EQ(*read, "asked");
-
-  const auto release = std::make_shared<std::atomic<bool>>(false);
-  ASSERT_TRUE(work.Start([release] {
-    while (!*release) ::Sleep(1);
-  }));
-  EXPECT_FALSE(work.Wait(50));
-  *release = true;
-  EXPECT_TRUE(work.Start([] {}));  // waits for the earlier job first
-  EXPECT_TRUE(work.Wait(10000));
 }
 
 TEST_F(Win32WindowSystemTest, ForegroundFollowsRequests) {
