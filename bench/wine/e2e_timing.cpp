@@ -272,12 +272,16 @@ class Program {
 
   e2e::ProgramUnderTest& Get() { return program_; }
 
-  // Until the switch's name overlay has gone: its timer is then off and the program idle.
+  // Until the switch's name overlay has come and gone: its timer is then off and the program
+  // idle. The windows arrive before the name shows, so waiting only for it to be hidden would
+  // press the next key while it still shows, and time the next switch hiding it early.
   void Settle() {
-    e2e::WaitUntil([&] {
+    const auto nameShows = [&] {
       const HWND overlay = program_.Window(e2e::kOverlayClass);
-      return overlay == nullptr || !IsWindowVisible(overlay);
-    });
+      return overlay != nullptr && IsWindowVisible(overlay);
+    };
+    e2e::WaitUntil(nameShows, std::chrono::seconds(2));
+    e2e::WaitUntil([&] { return !nameShows(); });
     Sleep(50);  // hot keys pressed within 30 ms of the end of a switch may be lost under Wine
   }
 
